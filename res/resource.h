@@ -1,0 +1,29 @@
+// Resource and control ids of the program; shared by quilpad.rc and the code.
+#pragma once
+
+#define IDD_BUTTON_BAR 102
+
+// Slot buttons 0..3 and the spare fifth.
+#define IDC_SLOT0 1000
+#define IDC_SLOT1 1023
+#define IDC_SLOT2 1024
+#define IDC_SLOT3 1025
+#define IDC_SLOT4_SPARE 1026
+// Clear and browse buttons of each slot, and the spares of the fifth slot.
+#define IDC_CLEAR0 1001
+#define IDC_CLEAR1 1029
+#define IDC_CLEAR2 1030
+#define IDC_CLEAR3 1031
+#define IDC_CLEAR4_SPARE 1032
+#define IDC_BROWSE0 1004
+#define IDC_BROWSE1 1033
+#define IDC_BROWSE2 1034
+#define IDC_BROWSE3 1035
+#define IDC_BROWSE4_SPARE 1036
+#define IDC_MAIL_SETTINGS 1017
+#define IDC_CLEAR_ALL 1040
+#define IDC_STATUS_STRIP 1003
+
+// Commands of the tray menu and of the floating bar's menu.
+#define ID_TRAY_EXIT 32774
+#define ID_FLOAT_EXIT 32791

@@ -1,0 +1,13 @@
+#include "app/process_state.h"
+
+namespace qp {
+
+UniqueHandle MailPollEvent;
+UniqueHandle SuspendWakeTimer;
+std::atomic<int32_t> StopWorkers{0};
+std::atomic<int32_t> ResuspendPending{0};
+std::atomic<HWND> StatusStrip{nullptr};
+RECT ClientRectAtStart{};
+OSVERSIONINFOA OsVersion{};
+
+}  // namespace qp
