@@ -1,7 +1,11 @@
 // Resource and control ids of the program; shared by quilpad.rc and the code.
 #pragma once
 
+#define IDD_ABOUT 100
 #define IDD_BUTTON_BAR 102
+#define IDS_ABOUT_MARKER 101
+#define IDM_WINDOW_POPUP 156
+#define IDI_APP 128
 
 // Slot buttons 0..3 and the spare fifth.
 #define IDC_SLOT0 1000
@@ -27,3 +31,11 @@
 // Commands of the tray menu and of the floating bar's menu.
 #define ID_TRAY_EXIT 32774
 #define ID_FLOAT_EXIT 32791
+
+// Items of the floating bar's menu.
+#define ID_FLOAT_MINIMIZE 32790
+#define ID_FLOAT_DELETE_ALL 32789
+#define ID_FLOAT_ABOUT 32800
+
+// The About item that start-up adds to the system menu.
+#define IDM_SYS_ABOUT 16

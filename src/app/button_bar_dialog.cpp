@@ -2,9 +2,14 @@
 
 #include <cstdio>
 
+#include "app/about_dialog.h"
+#include "app/menu_text.h"
 #include "app/message_box.h"
 #include "app/process_state.h"
 #include "app/wait_cursor.h"
+#include "device/win32_media_player.h"
+#include "i18n/language_table.h"
+#include "i18n/win32_system_language.h"
 #include "resource.h"
 
 namespace qp {
@@ -20,24 +25,52 @@ constexpr int kLockHiddenButtons[] = {
     IDC_BROWSE0, IDC_BROWSE1, IDC_BROWSE2, IDC_BROWSE3, IDC_BROWSE4_SPARE};
 constexpr int kSlotButtons[] = {IDC_SLOT0, IDC_SLOT1, IDC_SLOT2, IDC_SLOT3};
 
+constexpr uint32_t kDragging = 1;
+
+POINT ClientPoint(LPARAM lParam) {
+    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
 }  // namespace
 
-ButtonBarDialog::ButtonBarDialog() : Dialog(IDD_BUTTON_BAR) {}
+ButtonBarDialog::ButtonBarDialog()
+    : Dialog(IDD_BUTTON_BAR), AppIcon(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APP))) {}
 
 bool ButtonBarDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    (void)lParam;
     switch (message) {
     case WM_INITDIALOG:
         result = OnInitDialog();
         return true;
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam));
+    case WM_SYSCOMMAND:
+        return OnSysCommand(wParam);
+    case WM_PAINT:
+        return OnPaint();
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(AppIcon);
+        return true;
     case WM_CLOSE:
         HideToTray();
         return true;
     case WM_DESTROY:
         OnDestroy();
         return false;  // default destroy processing follows
+    case WM_LBUTTONDOWN:
+        OnLButtonDown(ClientPoint(lParam));
+        return false;
+    case WM_MOUSEMOVE:
+        OnMouseMove(ClientPoint(lParam));
+        return false;
+    case WM_LBUTTONUP:
+        OnLButtonUp();
+        return false;
+    case WM_LBUTTONDBLCLK:
+        HideToTray();
+        return false;
+    case WM_RBUTTONDOWN:
+        ShowWindowPopup();
+        return false;
     default:
         return false;
     }
@@ -45,25 +78,30 @@ bool ButtonBarDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
 
 bool ButtonBarDialog::OnCommand(int id) {
     switch (id) {
-    case IDOK:
-        OnOk();
-        return true;
-    case IDCANCEL:
-        OnCancel();
-        return true;
+    case IDOK: OnOk(); return true;
+    case IDCANCEL: OnCancel(); return true;
     case ID_TRAY_EXIT:
-    case ID_FLOAT_EXIT:
-        OnExit();
-        return true;
-    default:
-        return false;
+    case ID_FLOAT_EXIT: OnExit(); return true;
+    case ID_FLOAT_MINIMIZE: HideToTray(); return true;
+    case ID_FLOAT_ABOUT: ShowAbout(); return true;
+    case IDC_CLEAR4_SPARE:
+    case IDC_BROWSE4_SPARE: return true;  // the spare fifth slot's buttons do nothing
+    default: return false;
     }
 }
 
 // Each step reads what an earlier one set; the order is the program's start-up order.
 BOOL ButtonBarDialog::OnInitDialog() {
-    // The language table and window title, the media player search, the system
-    // menu's About item and the window icons are set up here, before the settings.
+    RECT window;
+    GetWindowRect(hwnd(), &window);
+    templateWindowSize_ = {window.right - window.left, window.bottom - window.top};
+
+    LoadLanguageTable(hwnd());
+    SetWindowTextA(hwnd(), Language().Text(1).c_str());
+    FindMediaPlayer(hwnd());
+    AddAboutToSystemMenu();
+    SendMessageA(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(AppIcon));
+    SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(AppIcon));
     TransferSettings(Direction::Load);
     ResuspendPending = 0;
     {
@@ -86,9 +124,24 @@ BOOL ButtonBarDialog::OnInitDialog() {
     return TRUE;
 }
 
+void ButtonBarDialog::AddAboutToSystemMenu() {
+    HMENU systemMenu = GetSystemMenu(hwnd(), FALSE);
+    if (!systemMenu) return;
+    char marker[64] = "";
+    if (LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUT_MARKER, marker, sizeof marker) <= 0) return;
+    AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(systemMenu, MF_STRING, IDM_SYS_ABOUT, Language().Text(16).c_str());
+}
+
 void ButtonBarDialog::ChooseStartLayout() {
+    const Settings& settings = TheSettings().Values();
+    if (settings.FloatStyleOption == 1 && settings.Style == 2) {
+        ApplyWindowStyle(2);
+        SetWindowLongA(hwnd(), GWL_EXSTYLE, GetWindowLongA(hwnd(), GWL_EXSTYLE) | WS_EX_TOOLWINDOW);
+        return;
+    }
     // Hidden, without the application-window bit: the window has no taskbar button.
-    // The modal run's first display shows it all the same.
+    // The modal run's first display shows it all the same, in the template layout.
     SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE);
     LONG exStyle = GetWindowLongA(hwnd(), GWL_EXSTYLE);
     SetWindowLongA(hwnd(), GWL_EXSTYLE, (exStyle & ~WS_EX_APPWINDOW) | WS_EX_TOOLWINDOW);
@@ -108,16 +161,75 @@ void ButtonBarDialog::OnExit() {
     EndModal(kExitResult);
 }
 
-void ButtonBarDialog::HideToTray() {
-    ShowWindow(hwnd(), SW_HIDE);
-    TransferSettings(Direction::Save);
-}
-
 // The one shutdown path.
 void ButtonBarDialog::OnDestroy() {
     StopWorkers = 1;
     SetEvent(MailPollEvent.get());
     TransferSettings(Direction::Save);
+}
+
+bool ButtonBarDialog::OnSysCommand(WPARAM command) {
+    if ((command & 0xFFF0) != IDM_SYS_ABOUT) return false;
+    ShowAbout();
+    return true;
+}
+
+void ButtonBarDialog::ShowAbout() {
+    AboutDialog about;
+    about.RunModal(hwnd());
+}
+
+// Minimised, the window shows its icon centred in the client area.
+bool ButtonBarDialog::OnPaint() {
+    if (!IsIconic(hwnd())) return false;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd(), &paint);
+    SendMessageA(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, AppIcon);
+    EndPaint(hwnd(), &paint);
+    return true;
+}
+
+// Dragging by the free area is how the captionless floating bar is moved.
+void ButtonBarDialog::OnLButtonDown(POINT point) {
+    if (DragState & kDragging) return;
+    dragPoint_ = point;
+    DragState |= kDragging;
+    SetCapture(hwnd());
+}
+
+void ButtonBarDialog::OnMouseMove(POINT point) {
+    if (!(DragState & kDragging)) return;
+    RECT window;
+    GetWindowRect(hwnd(), &window);
+    SetWindowPos(hwnd(), nullptr, window.left + point.x - dragPoint_.x,
+                 window.top + point.y - dragPoint_.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+}
+
+void ButtonBarDialog::OnLButtonUp() {
+    if (!(DragState & kDragging)) return;
+    DragState &= ~kDragging;
+    ReleaseCapture();
+}
+
+// Only the floating bar has a right-click menu.
+void ButtonBarDialog::ShowWindowPopup() {
+    windowPopup_.reset();
+    if (TheSettings().Values().Style != 2) return;
+    windowPopup_.reset(LoadMenuA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDM_WINDOW_POPUP)));
+    HMENU popup = GetSubMenu(windowPopup_.get(), 0);
+    if (!popup) return;
+    RenameMenuItem(popup, "Minimize", Language().Text(15));
+    RenameMenuItem(popup, "Delete all buttons setting", Language().Text(11));
+    RenameMenuItem(popup, "About Quilpad ...", Language().Text(16));
+    RenameMenuItem(popup, "Exit", Language().Text(14));
+    POINT cursor;
+    GetCursorPos(&cursor);
+    TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, hwnd(), nullptr);
 }
 
 void ButtonBarDialog::TransferSettings(Direction direction) {
