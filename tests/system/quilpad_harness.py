@@ -1,0 +1,510 @@
+"""Runs Quilpad.exe under Wine on a private Xvfb for the system tests.
+
+Each test gets a prefix of its own (a copy of a template prefix made once per Wine version),
+with its own wineserver; the probe program reads the program's windows from outside; the
+registry is read and written with Wine's `reg`.
+"""
+
+import fcntl
+import json
+import os
+import re
+import select
+import shutil
+import subprocess
+import time
+from pathlib import Path
+
+REPO_ROOT = Path(__file__).resolve().parents[2]
+# QP_WIN_BUILD points the tests at another Windows build tree (bin/ and testbin/).
+WIN_BUILD = Path(os.environ.get("QP_WIN_BUILD", REPO_ROOT / "build" / "win"))
+PROGRAM_DIR = WIN_BUILD / "bin"
+PROGRAM_EXE = PROGRAM_DIR / "Quilpad.exe"
+PROBE_EXE = WIN_BUILD / "testbin" / "qpprobe.exe"
+TEMPLATE_ROOT = REPO_ROOT / "build" / "test-prefix-template"
+# Bump when the template recipe below changes, so that old templates are not reused.
+TEMPLATE_RECIPE = 1
+
+INSTALL_DIR_WIN = r"C:\Program Files\Quilpad"
+DEFAULT_LC_ALL = "C.UTF-8"
+# `reg` writes non-ASCII text in the console's OEM code page, which is 437 under C.UTF-8;
+# characters outside it come back as '?'.
+REG_LC_ALL = "C.UTF-8"
+REG_OUTPUT_ENCODING = "cp437"
+
+# Per-test costs, gathered for the session summary.
+TIMINGS = {}
+
+
+def record_timing(name, seconds):
+    TIMINGS.setdefault(name, []).append(seconds)
+
+
+class WaitTimeout(AssertionError):
+    pass
+
+
+class HarnessError(RuntimeError):
+    pass
+
+
+def wait_until(predicate, timeout, what, interval=0.05):
+    """Polls predicate until it returns a true value, which is returned; raises WaitTimeout
+    naming `what` and the last value once `timeout` seconds have passed."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise WaitTimeout(f"gave up after {timeout:g} s waiting for {what} (last: {value!r})")
+        time.sleep(interval)
+
+
+def _quiet(args, env, timeout, cwd=None):
+    """Runs a command with no pipes at all: Wine's helper processes inherit them and would
+    keep a captured run waiting until the wineserver ends."""
+    return subprocess.run(args, env=env, cwd=cwd, timeout=timeout, stdin=subprocess.DEVNULL,
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode
+
+
+# ---- display -------------------------------------------------------------------------------
+
+class Xvfb:
+    """A private X server; Xvfb picks a free display number itself (-displayfd)."""
+
+    def __init__(self, log_path, geometry="1280x1024x24"):
+        self.log_path = Path(log_path)
+        self.geometry = geometry
+        self.display = None
+        self._proc = None
+
+    def start(self, timeout=20):
+        read_end, write_end = os.pipe()
+        with open(self.log_path, "wb") as log:
+            self._proc = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.geometry,
+                 "-nolisten", "tcp", "-noreset"],
+                pass_fds=(write_end,), stdin=subprocess.DEVNULL, stdout=log,
+                stderr=subprocess.STDOUT, start_new_session=True)
+        os.close(write_end)
+        try:
+            number = b""
+            deadline = time.monotonic() + timeout
+            while not number.endswith(b"\n"):
+                left = deadline - time.monotonic()
+                if left <= 0 or not select.select([read_end], [], [], left)[0]:
+                    raise HarnessError(f"Xvfb did not start within {timeout} s; see {self.log_path}")
+                chunk = os.read(read_end, 16)
+                if not chunk:
+                    raise HarnessError(f"Xvfb exited at start; see {self.log_path}")
+                number += chunk
+        finally:
+            os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        return self
+
+    def screenshot(self, path):
+        return xvfb_screenshot(self.display, path)
+
+    def stop(self):
+        if self._proc and self._proc.poll() is None:
+            self._proc.terminate()
+            try:
+                self._proc.wait(10)
+            except subprocess.TimeoutExpired:
+                self._proc.kill()
+                self._proc.wait()
+
+
+# ---- Wine environment --------------------------------------------------------------------
+
+_INHERITED_BUT_OURS = {"DISPLAY", "WAYLAND_DISPLAY", "LANG", "LANGUAGE", "WINEPREFIX",
+                       "WINEARCH", "WINEDEBUG", "WINEDLLOVERRIDES", "WINESERVER", "WINELOADER"}
+
+
+def wine_env(prefix, display, lc_all=DEFAULT_LC_ALL, extra=None):
+    env = {k: v for k, v in os.environ.items()
+           if k not in _INHERITED_BUT_OURS and not k.startswith("LC_")}
+    env.update(DISPLAY=display, WINEPREFIX=str(prefix), WINEARCH="win32",
+               WINEDLLOVERRIDES="mscoree,mshtml=", WINEDEBUG="fixme-all", LC_ALL=lc_all)
+    env.update(extra or {})
+    return env
+
+
+def wine_version():
+    return subprocess.run(["wine", "--version"], capture_output=True, text=True, check=True,
+                          stdin=subprocess.DEVNULL, timeout=30).stdout.strip()
+
+
+def template_prefix(display):
+    """The session's template prefix: made once per Wine version, under a lock so that
+    concurrent test sessions share one."""
+    key = re.sub(r"[^A-Za-z0-9.+-]+", "_", wine_version()) + f"-r{TEMPLATE_RECIPE}"
+    target = TEMPLATE_ROOT / key
+    TEMPLATE_ROOT.mkdir(parents=True, exist_ok=True)
+    with open(TEMPLATE_ROOT / ".lock", "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        if target.is_dir():
+            return target
+        # Under the lock, anything else here is an old or half-made template.
+        for stale in TEMPLATE_ROOT.iterdir():
+            if stale.is_dir():
+                shutil.rmtree(stale, ignore_errors=True)
+        work = TEMPLATE_ROOT / f"{key}.making-{os.getpid()}"
+        env = wine_env(work, display)
+        started = time.monotonic()
+        if _quiet(["wineboot", "-i"], env, timeout=300) != 0:
+            raise HarnessError(f"wineboot -i failed in {work}")
+        # Without a window manager every hidden window or ended dialog would wait 2 s.
+        if _quiet(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+                   "/t", "REG_SZ", "/d", "N", "/f"], env, timeout=60) != 0:
+            raise HarnessError("could not set Managed=N in the template prefix")
+        # The server writes the registry files when it exits.
+        _quiet(["wineserver", "-w"], env, timeout=120)
+        record_timing("template prefix made", time.monotonic() - started)
+        work.rename(target)
+        return target
+
+
+class WineProcess:
+    """A Windows program started with `wine`; its exit code is the Windows exit code."""
+
+    def __init__(self, popen, log_path, started):
+        self.popen = popen
+        self.log_path = Path(log_path)
+        self.started = started
+
+    @property
+    def exit_code(self):
+        return self.popen.poll()
+
+    def running(self):
+        return self.popen.poll() is None
+
+    def wait(self, timeout, what="the program to exit"):
+        try:
+            return self.popen.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise WaitTimeout(f"gave up after {timeout:g} s waiting for {what}") from None
+
+    def stop(self):
+        if self.popen.poll() is None:
+            self.popen.terminate()
+            try:
+                self.popen.wait(5)
+            except subprocess.TimeoutExpired:
+                self.popen.kill()
+                self.popen.wait()
+
+    def log(self):
+        return self.log_path.read_text(errors="replace")
+
+
+class WinePrefix:
+    """One test's prefix with its own wineserver."""
+
+    def __init__(self, path, display, work_dir):
+        self.path = Path(path)
+        self.display = display
+        self.work_dir = Path(work_dir)
+        self.processes = []
+        self._server_started = False
+
+    @classmethod
+    def create(cls, template, path, display, work_dir):
+        prefix = cls(path, display, work_dir)
+        try:
+            prefix._set_up(template)
+        except BaseException:
+            prefix.close()
+            raise
+        return prefix
+
+    def _set_up(self, template):
+        t0 = time.monotonic()
+        subprocess.run(["cp", "-a", str(template), str(self.path)], check=True,
+                       stdin=subprocess.DEVNULL, timeout=120)
+        t1 = time.monotonic()
+        rc = _quiet(["wineserver", "-p"], self.env(), timeout=30)
+        if rc != 0:
+            raise HarnessError(f"wineserver -p gave {rc} for the fresh prefix {self.path}")
+        self._server_started = True
+        t2 = time.monotonic()
+        # The first program starts Wine's services; they must not inherit any pipe of ours.
+        if _quiet(["wine", "cmd", "/c", "exit"], self.env(), timeout=120) != 0:
+            raise HarnessError("warming up the wineserver failed")
+        t3 = time.monotonic()
+        record_timing("prefix copy", t1 - t0)
+        record_timing("wineserver start", t2 - t1)
+        record_timing("wineserver warm-up", t3 - t2)
+
+    def env(self, lc_all=DEFAULT_LC_ALL, extra=None):
+        return wine_env(self.path, self.display, lc_all, extra)
+
+    @property
+    def drive_c(self):
+        return self.path / "drive_c"
+
+    def unix_path(self, windows_path):
+        """C:\\... inside the prefix, Z:\\... on the host."""
+        drive, _, rest = windows_path.partition(":")
+        parts = [p for p in rest.replace("/", "\\").split("\\") if p]
+        drive = drive.upper()
+        if drive == "C":
+            return self.drive_c.joinpath(*parts)
+        if drive == "Z":
+            return Path("/").joinpath(*parts)
+        raise ValueError(f"no mapping for {windows_path}")
+
+    def run(self, args, timeout=60, lc_all=DEFAULT_LC_ALL, extra_env=None, cwd=None):
+        """Runs `wine ARGS...` to completion, capturing stdout and stderr as bytes."""
+        return subprocess.run(["wine", *map(str, args)], env=self.env(lc_all, extra_env),
+                              cwd=cwd, timeout=timeout, stdin=subprocess.DEVNULL,
+                              capture_output=True)
+
+    def start(self, args, cwd, log_name, lc_all=DEFAULT_LC_ALL, extra_env=None):
+        """Starts `wine ARGS...` in the background, its output going to log_name in the
+        test's directory. It is ended at teardown if still running."""
+        log_path = self.work_dir / log_name
+        with open(log_path, "wb") as log:
+            popen = subprocess.Popen(["wine", *map(str, args)], env=self.env(lc_all, extra_env),
+                                     cwd=cwd, stdin=subprocess.DEVNULL, stdout=log,
+                                     stderr=subprocess.STDOUT)
+        process = WineProcess(popen, log_path, time.monotonic())
+        self.processes.append(process)
+        return process
+
+    def screenshot(self, name="screen.png"):
+        return xvfb_screenshot(self.display, self.work_dir / name)
+
+    # -- registry over Wine's reg ------------------------------------------------------
+
+    def _reg(self, *args):
+        result = self.run(["reg", *args], timeout=60, lc_all=REG_LC_ALL)
+        return result.returncode, result.stdout.decode(REG_OUTPUT_ENCODING)
+
+    def reg_values(self, key):
+        """All values of key as {name: (type, value)}, or None when the key is missing.
+        The default value is named ""; Wine lists it as an empty REG_SZ even when unset."""
+        rc, out = self._reg("query", key)
+        if rc != 0:
+            return None
+        return parse_reg_query(out)
+
+    def reg_get(self, key, name):
+        """The value's data (int, str, bytes or list of str), or None when it or its key
+        is missing."""
+        rc, out = self._reg("query", key, *(["/ve"] if name == "" else ["/v", name]))
+        if rc != 0:
+            return None
+        values = parse_reg_query(out)
+        return values[name][1] if name in values else None
+
+    def reg_type(self, key, name):
+        rc, out = self._reg("query", key, *(["/ve"] if name == "" else ["/v", name]))
+        values = parse_reg_query(out) if rc == 0 else {}
+        return values[name][0] if name in values else None
+
+    def reg_key_exists(self, key):
+        return self._reg("query", key)[0] == 0
+
+    def reg_set(self, key, name, reg_type, value):
+        """Writes a value: int for REG_DWORD, str for the string types, bytes for REG_BINARY,
+        a list of str for REG_MULTI_SZ."""
+        if reg_type == "REG_DWORD":
+            data = str(int(value) & 0xFFFFFFFF)
+        elif reg_type == "REG_BINARY":
+            data = bytes(value).hex()
+        elif reg_type == "REG_MULTI_SZ":
+            data = "\\0".join(value)
+        elif reg_type in ("REG_SZ", "REG_EXPAND_SZ"):
+            data = value
+        else:
+            raise ValueError(f"unsupported registry type {reg_type}")
+        target = ["/ve"] if name == "" else ["/v", name]
+        rc, _ = self._reg("add", key, *target, "/t", reg_type, "/d", data, "/f")
+        if rc != 0:
+            raise HarnessError(f"reg add {key} {name!r} failed")
+
+    def reg_add_key(self, key):
+        if self._reg("add", key, "/f")[0] != 0:
+            raise HarnessError(f"reg add {key} failed")
+
+    def reg_delete(self, key, name=None):
+        """Deletes a value, or the whole key when name is None. True when something was
+        deleted, False when it was not there."""
+        target = [] if name is None else (["/ve"] if name == "" else ["/v", name])
+        return self._reg("delete", key, *target, "/f")[0] == 0
+
+    # -- teardown ----------------------------------------------------------------------
+
+    def close(self, keep=False):
+        """Ends the programs this test started, then this prefix's wineserver, then removes
+        the prefix unless keep."""
+        started = time.monotonic()
+        for process in self.processes:
+            process.stop()
+        if self._server_started:
+            _quiet(["wineserver", "-k"], self.env(), timeout=30)
+            try:
+                _quiet(["wineserver", "-w"], self.env(), timeout=30)
+            except subprocess.TimeoutExpired:
+                pass
+            self._server_started = False
+        if not keep:
+            shutil.rmtree(self.path, ignore_errors=True)
+        record_timing("prefix teardown", time.monotonic() - started)
+
+
+_REG_LINE = re.compile(
+    r"^    (.*?)    (REG_SZ|REG_EXPAND_SZ|REG_MULTI_SZ|REG_DWORD|REG_QWORD|REG_BINARY|REG_NONE)"
+    r"(?:    (.*))?$")
+
+
+def parse_reg_query(text):
+    """Parses the values of the first key in `reg query` output (subkeys are ignored)."""
+    values = {}
+    lines = text.replace("\r\n", "\n").split("\n")
+    i = 0
+    while i < len(lines) and not lines[i].startswith("HKEY_"):
+        i += 1
+    for line in lines[i + 1:]:
+        if not line.strip():
+            break
+        match = _REG_LINE.match(line)
+        if not match:
+            raise HarnessError(f"unexpected line in reg output: {line!r}")
+        name, reg_type, data = match.group(1), match.group(2), match.group(3) or ""
+        if name == "(Default)":
+            name = ""
+        values[name] = (reg_type, _reg_data(reg_type, data))
+    return values
+
+
+def _reg_data(reg_type, data):
+    if reg_type in ("REG_DWORD", "REG_QWORD"):
+        return int(data, 16)
+    if reg_type in ("REG_BINARY", "REG_NONE"):
+        return bytes.fromhex(data)
+    if reg_type == "REG_MULTI_SZ":
+        return data.split("\\0") if data else []
+    return data
+
+
+def xvfb_screenshot(display, path):
+    subprocess.run(["import", "-display", display, "-window", "root", str(path)],
+                   check=True, timeout=30, stdin=subprocess.DEVNULL, capture_output=True)
+    return Path(path)
+
+
+# ---- the program and the probe ------------------------------------------------------------
+
+class Quilpad:
+    """Quilpad installed in a prefix: everything from the build's bin/ copied into
+    C:\\Program Files\\Quilpad."""
+
+    def __init__(self, prefix):
+        self.prefix = prefix
+        self.install_dir = prefix.unix_path(INSTALL_DIR_WIN)
+        self._starts = 0
+
+    def install(self):
+        shutil.copytree(PROGRAM_DIR, self.install_dir, dirs_exist_ok=True)
+        return self
+
+    def start(self, *args, lc_all=DEFAULT_LC_ALL, extra_env=None):
+        """Starts Quilpad.exe with its folder as current directory; returns a WineProcess."""
+        self._starts += 1
+        return self.prefix.start([INSTALL_DIR_WIN + r"\Quilpad.exe", *args],
+                                 cwd=self.install_dir, log_name=f"quilpad-{self._starts}.log",
+                                 lc_all=lc_all, extra_env=extra_env)
+
+
+class ProbeError(HarnessError):
+    pass
+
+
+class Probe:
+    """qpprobe.exe run in the test's prefix. Lookups return None (or []) when nothing is
+    found; actions raise ProbeError when their window is missing."""
+
+    def __init__(self, prefix, lc_all=DEFAULT_LC_ALL):
+        self.prefix = prefix
+        self.lc_all = lc_all
+
+    def run(self, *args):
+        """(exit code, parsed JSON answer)."""
+        result = self.prefix.run([PROBE_EXE, *map(str, args)], timeout=30, lc_all=self.lc_all)
+        if result.returncode == 2:
+            raise ProbeError(f"probe usage error for {args}: {result.stderr.decode(errors='replace')}")
+        try:
+            answer = json.loads(result.stdout.decode("ascii"))
+        except ValueError:
+            raise ProbeError(f"probe {args} gave exit code {result.returncode} and no answer: "
+                             f"{result.stdout!r} {result.stderr!r}") from None
+        return result.returncode, answer
+
+    def _lookup(self, *args):
+        rc, answer = self.run(*args)
+        return answer if rc == 0 else None
+
+    def _act(self, *args):
+        rc, answer = self.run(*args)
+        if rc != 0:
+            raise ProbeError(f"probe {' '.join(map(str, args))} failed: {answer}")
+        return answer
+
+    def find(self):
+        """The button bar: hwnd, pid, exe, class, title, visible, enabled, rect, client_rect,
+        client_screen, style, exstyle; None when there is none."""
+        return self._lookup("find")
+
+    def control(self, control_id):
+        """A control of the bar: id, hwnd, class, text, visible, enabled, rect (in the bar's
+        client coordinates), screen_rect, style, exstyle; None when missing."""
+        return self._lookup("control", control_id)
+
+    def controls(self):
+        answer = self._lookup("controls")
+        return None if answer is None else answer["controls"]
+
+    def command(self, command_id, code=0):
+        self._act("command", command_id, code)
+
+    def post(self, msg, wparam=0, lparam=0, to=None):
+        self._act("post", msg, wparam, lparam, *(["--to", to] if to is not None else []))
+
+    def send(self, msg, wparam=0, lparam=0, to=None, timeout_ms=2000):
+        extra = ["--to", to] if to is not None else []
+        return self._act("send", msg, wparam, lparam, *extra, "--timeout", timeout_ms)["result"]
+
+    def key(self, vk):
+        """Presses a key (a VK number, or esc/enter/tab/space) in the bar's focused control."""
+        return self._act("key", vk)
+
+    def _filters(self, bar_only, exe):
+        return (["--bar"] if bar_only else []) + (["--exe", exe] if exe else [])
+
+    def message_boxes(self, bar_only=False, exe=None):
+        """Visible message boxes: the window facts plus text and buttons [{id, text}]."""
+        rc, answer = self.run("msgbox", *self._filters(bar_only, exe))
+        return answer["boxes"]
+
+    def press_message_box(self, button_id, bar_only=False, exe=None):
+        self._act("msgbox-press", button_id, *self._filters(bar_only, exe))
+
+    def wait_for_bar(self, timeout=10, visible=True):
+        def ready():
+            bar = self.find()
+            return bar if bar and (bar["visible"] or not visible) else None
+        return wait_until(ready, timeout, "the button bar" + (" to be visible" if visible else ""))
+
+    def wait_for_no_bar(self, timeout=10):
+        wait_until(lambda: self.find() is None, timeout, "the button bar to be gone")
+
+    def wait_for_message_box(self, timeout=10, bar_only=False, exe=None):
+        boxes = wait_until(lambda: self.message_boxes(bar_only, exe), timeout, "a message box")
+        if len(boxes) != 1:
+            raise HarnessError(f"expected one message box, found {len(boxes)}: {boxes}")
+        return boxes[0]
