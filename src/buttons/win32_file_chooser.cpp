@@ -1,0 +1,54 @@
+#include "buttons/win32_file_chooser.h"
+
+#include <windows.h>
+
+#include <commdlg.h>
+
+#include <cstring>
+
+#include "buttons/file_filter.h"
+
+namespace qp {
+
+namespace {
+
+// The record size of the choosers that know nothing of the places bar.
+constexpr DWORD kShortRecordSize = 76;
+
+}  // namespace
+
+std::optional<std::string> ChooseFileForBar() {
+    char file[256] = "";
+    char filter[255] = {};
+    const std::string list = FilterList("Executable Files(*.exe)#*.exe#All files(*.*)#*.*#", '#');
+    std::memcpy(filter, list.data(), list.size());
+
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = kShortRecordSize;
+    dialog.lpstrFilter = filter;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = 255;
+    dialog.lpstrTitle = "Select a File to Open";
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_SHOWHELP;
+    if (!GetOpenFileNameA(&dialog)) return std::nullopt;
+    return std::string(file);
+}
+
+std::optional<std::string> ChooseFileForSlotMenu() {
+    char file[MAX_PATH] = "";
+    const std::string filter = FilterList(
+        "Executable Files(*.exe)|*.exe|Text files(*.txt)|*.txt|All files(*.*)|*.*||", '|');
+
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = sizeof file;
+    dialog.lpstrDefExt = "txt";
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_SHAREAWARE | OFN_NONETWORKBUTTON |
+                   OFN_EXPLORER;
+    if (!GetOpenFileNameA(&dialog)) return std::nullopt;
+    return std::string(file);
+}
+
+}  // namespace qp
