@@ -5,6 +5,8 @@
 #define IDD_BUTTON_BAR 102
 #define IDS_ABOUT_MARKER 101
 #define IDM_WINDOW_POPUP 156
+#define IDM_TRAY 137
+#define IDI_BLANK 150
 #define IDI_APP 128
 
 // Slot buttons 0..3 and the spare fifth.
@@ -28,9 +30,20 @@
 #define IDC_CLEAR_ALL 1040
 #define IDC_STATUS_STRIP 1003
 
-// Commands of the tray menu and of the floating bar's menu.
+// Commands of the window; only the tray menu and the floating bar's menu send some of them.
+#define ID_OPEN 32773
 #define ID_TRAY_EXIT 32774
+#define ID_RESTAMP_AND_CHECK 32776
+#define ID_SOUND_TOGGLE 32777
+#define ID_MESSAGE_TOGGLE 32781
+#define ID_NOTHING 32782
+#define ID_STYLE_SWITCH 32784
+#define ID_MAIL_SETTINGS 32788
 #define ID_FLOAT_EXIT 32791
+#define ID_CHOOSE_SOUND 32794
+#define ID_DEFAULT_SOUND 32796
+#define ID_FLOAT_ON 32802
+#define ID_FLOAT_OFF 32804
 
 // Items of the floating bar's menu.
 #define ID_FLOAT_MINIMIZE 32790

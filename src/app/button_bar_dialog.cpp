@@ -6,6 +6,7 @@
 #include "app/menu_text.h"
 #include "app/message_box.h"
 #include "app/process_state.h"
+#include "app/tray_icon.h"
 #include "app/wait_cursor.h"
 #include "device/win32_media_player.h"
 #include "i18n/language_table.h"
@@ -71,6 +72,9 @@ bool ButtonBarDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_RBUTTONDOWN:
         ShowWindowPopup();
         return false;
+    case TrayIcon::kCallbackMessage:
+        OnTrayCallback(wParam, lParam);
+        return true;
     default:
         return false;
     }
@@ -82,8 +86,15 @@ bool ButtonBarDialog::OnCommand(int id) {
     case IDCANCEL: OnCancel(); return true;
     case ID_TRAY_EXIT:
     case ID_FLOAT_EXIT: OnExit(); return true;
+    case ID_OPEN: OnOpen(); return true;
+    case ID_SOUND_TOGGLE: OnSoundToggle(); return true;
+    case ID_MESSAGE_TOGGLE: OnMessageToggle(); return true;
+    case ID_NOTHING: return true;
+    case ID_STYLE_SWITCH: OnStyleSwitch(); return true;
     case ID_FLOAT_MINIMIZE: HideToTray(); return true;
     case ID_FLOAT_ABOUT: ShowAbout(); return true;
+    case ID_FLOAT_ON: OnFloatingOption(1); return true;
+    case ID_FLOAT_OFF: OnFloatingOption(0); return true;
     case IDC_CLEAR4_SPARE:
     case IDC_BROWSE4_SPARE: return true;  // the spare fifth slot's buttons do nothing
     default: return false;
@@ -112,10 +123,11 @@ BOOL ButtonBarDialog::OnInitDialog() {
         // The mail worker does not exist yet, so the auto-reset event stays signalled
         // and the worker's first pass comes right after start.
         SetEvent(MailPollEvent.get());
-        // The tray icon and its menu are added here.
+        AddTrayIcon();
         GetClientRect(hwnd(), &ClientRectAtStart);
-        // Then the button roles, the tray menu texts, the sound and mail-program
-        // defaults, the device and mail library (whose failure ends the process with
+        // The button roles come here.
+        PrepareTrayMenu();
+        // Then the sound and mail-program defaults, the device and mail library (whose failure ends the process with
         // status 1), the volume, the button images and tips, the slot icons and the
         // two workers.
         TransferSettings(Direction::Save);
@@ -163,6 +175,7 @@ void ButtonBarDialog::OnExit() {
 
 // The one shutdown path.
 void ButtonBarDialog::OnDestroy() {
+    TheTrayIcon().Remove();
     StopWorkers = 1;
     SetEvent(MailPollEvent.get());
     TransferSettings(Direction::Save);

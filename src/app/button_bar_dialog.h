@@ -45,6 +45,19 @@ private:
     void AddAboutToSystemMenu();
     void ChooseStartLayout();
 
+    void AddTrayIcon();
+    void OnTrayCallback(WPARAM iconId, LPARAM mouseMessage);
+    void ShowTrayPopup();
+    void Acknowledge();
+    void PrepareTrayMenu();
+    void OnOpen();
+    void OnSoundToggle();
+    void OnMessageToggle();
+    void ToggleTraySetting(int32_t Settings::*field, const char* name, int32_t next,
+                           const char* textWhenOff, const char* textWhenOn);
+    void OnStyleSwitch();
+    void OnFloatingOption(int32_t option);
+
     void LayOutDefault();
     void LayOutFloating();
     void ShowLaidOut(int32_t style);
@@ -64,6 +77,8 @@ private:
     uint32_t DragState = 0;
     POINT dragPoint_{};
     UniqueMenu windowPopup_;
+    UniqueMenu trayMenu_;
+    HMENU TrayPopup = nullptr;
 
     SIZE templateWindowSize_{};
     int32_t appliedStyle_ = 0;  // 0 until the first layout: the template layout

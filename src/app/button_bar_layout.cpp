@@ -1,6 +1,7 @@
 // The two layouts of the button bar and how the window comes back after being hidden.
 #include "app/button_bar_dialog.h"
 #include "app/process_state.h"
+#include "app/tray_icon.h"
 #include "resource.h"
 
 namespace qp {
@@ -103,6 +104,7 @@ void ButtonBarDialog::RememberFloatingPlace() {
 void ButtonBarDialog::HideToTray() {
     RememberFloatingPlace();
     ShowWindow(hwnd(), SW_HIDE);
+    TheTrayIcon().Modify(ClearBalloon);
     TransferSettings(Direction::Save);
 }
 

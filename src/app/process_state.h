@@ -18,6 +18,11 @@ extern UniqueHandle SuspendWakeTimer;
 extern std::atomic<int32_t> StopWorkers;
 extern std::atomic<int32_t> ResuspendPending;
 
+// Shared with the new-mail blinking: 1 in BlinkShown means the tray icon shows the
+// notification; the user's acknowledgement sets BlinkStop to 1.
+extern std::atomic<int32_t> BlinkShown;
+extern std::atomic<int32_t> BlinkStop;
+
 // Control 1003; the workers write status texts into it.
 extern std::atomic<HWND> StatusStrip;
 extern RECT ClientRectAtStart;
