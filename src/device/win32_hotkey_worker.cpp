@@ -1,0 +1,91 @@
+#include "device/win32_hotkey_worker.h"
+
+#include <objbase.h>
+
+#include <atomic>
+
+#include "app/process_state.h"
+#include "app/unique_handle.h"
+#include "device/button_dispatch.h"
+#include "device/hotkey_actions.h"
+#include "device/win32_device_port.h"
+#include "device/win32_shell_launcher.h"
+#include "device/win32_volume.h"
+#include "settings/settings.h"
+
+namespace qp {
+namespace {
+
+constexpr DWORD kPollPeriodMs = 250;
+
+// The shell may need COM on the thread that launches.
+class ComApartment {
+public:
+    ComApartment()
+        : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_)) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT result_;
+};
+
+class HotkeyWorker {
+public:
+    bool Start() {
+        if (thread_) return true;
+        stopRequested_ = false;
+        wake_.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        if (!wake_) return false;
+        thread_.reset(CreateThread(nullptr, 0, &HotkeyWorker::Main, this, 0, nullptr));
+        return static_cast<bool>(thread_);
+    }
+
+    bool Stop(DWORD timeoutMs) {
+        if (!thread_) return true;
+        stopRequested_ = true;
+        SetEvent(wake_.get());
+        if (WaitForSingleObject(thread_.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+        thread_.reset();
+        return true;
+    }
+
+private:
+    static DWORD WINAPI Main(void* self) { return static_cast<HotkeyWorker*>(self)->Run(); }
+
+    DWORD Run() {
+        ComApartment com;
+        // Polls begin once the window has been built and waits for input. (Under Wine
+        // this returns at once; the first poll still comes a period after start.)
+        WaitForInputIdle(GetCurrentProcess(), INFINITE);
+        Win32DevicePort device;
+        ShellLauncher launcher;
+        HotkeyActions actions(TheSettings(), launcher, TheVolume());
+        for (;;) {
+            WaitForSingleObject(wake_.get(), kPollPeriodMs);
+            if (StopWorkers || stopRequested_) return 0;
+            PollHardwareButtons(device, actions);
+        }
+    }
+
+    UniqueHandle thread_;
+    UniqueHandle wake_;  // manual reset: set once to cut the last wait short
+    std::atomic<bool> stopRequested_{false};
+};
+
+// Never destroyed: a worker that outlived the bounded wait at shutdown still owns it.
+HotkeyWorker& TheWorker() {
+    static HotkeyWorker* const worker = new HotkeyWorker;
+    return *worker;
+}
+
+}  // namespace
+
+bool StartHotkeyWorker() { return TheWorker().Start(); }
+
+bool StopHotkeyWorker(DWORD timeoutMs) { return TheWorker().Stop(timeoutMs); }
+
+}  // namespace qp
