@@ -28,6 +28,7 @@ const char kUsage[] =
     "  msgbox [--bar | --exe NAME]       visible message boxes (only the bar's process, or one exe)\n"
     "  msgbox-press ID [--bar | --exe NAME]\n"
     "                                    click button ID of the only matching message box\n"
+    "  windows                           the other visible top-level windows of the bar's process\n"
     "Numbers take decimal or 0x hex.\n";
 
 const int kBarControlIds[] = {1000, 1003, 1040};
@@ -421,6 +422,22 @@ int cmdPressMessageBox(const Args& args) {
     return ok ? 0 : 1;
 }
 
+// Every visible top-level window of the bar's process but the bar: popup menus, tips,
+// dialogs. A tip's window text is the tip being shown.
+int cmdWindows(HWND bar) {
+    DWORD barPid = processOf(bar);
+    Json json;
+    json.begin('{').key("found").boolean(true).key("windows").begin('[');
+    for (HWND hwnd : topLevelWindows()) {
+        if (hwnd == bar || !IsWindowVisible(hwnd) || processOf(hwnd) != barPid) continue;
+        json.begin('{');
+        describeWindow(json, hwnd);
+        json.end('}');
+    }
+    json.end(']').end('}').print();
+    return 0;
+}
+
 struct Command {
     const char* name;
     size_t minArgs, maxArgs;
@@ -431,6 +448,7 @@ const Command kCommands[] = {
     {"find", 0, 0, true},     {"control", 1, 1, true}, {"controls", 0, 0, true},
     {"command", 1, 2, true},  {"post", 3, 3, true},    {"send", 3, 3, true},
     {"key", 1, 1, true},      {"msgbox", 0, 0, false}, {"msgbox-press", 1, 1, false},
+    {"windows", 0, 0, true},
 };
 
 int run(int argc, char** argv) {
@@ -462,6 +480,7 @@ int run(int argc, char** argv) {
     if (name == "command") return cmdCommand(bar, args);
     if (name == "post") return cmdMessage(bar, args, false);
     if (name == "send") return cmdMessage(bar, args, true);
+    if (name == "windows") return cmdWindows(bar);
     return cmdKey(bar, parseKey(pos[0]));
 }
 

@@ -494,6 +494,12 @@ class Probe:
     def press_message_box(self, button_id, bar_only=False, exe=None):
         self._act("msgbox-press", button_id, *self._filters(bar_only, exe))
 
+    def windows(self):
+        """The other visible top-level windows of the bar's process (popup menus are class
+        "#32768", tips "tooltips_class32" with the shown tip as title); None without a bar."""
+        answer = self._lookup("windows")
+        return None if answer is None else answer["windows"]
+
     def wait_for_bar(self, timeout=10, visible=True):
         def ready():
             bar = self.find()

@@ -42,3 +42,26 @@ WS_EX_TOOLWINDOW = 0x80
 WM_CLOSE = 0x0010
 WM_SYSCOMMAND = 0x0112
 SC_CLOSE = 0xF060
+
+WM_LBUTTONDBLCLK = 0x0203
+WM_RBUTTONDOWN = 0x0204
+WM_RBUTTONUP = 0x0205
+WM_LBUTTONDOWN = 0x0201
+WM_LBUTTONUP = 0x0202
+WM_MOUSEMOVE = 0x0200
+WM_NULL = 0x0000
+TRAY_CALLBACK = 0x0401
+
+
+def write_user_group(prefix, **overrides):
+    """A complete user group as an earlier run left it, with some values replaced; a value
+    given as (None, None) is left out."""
+    values = dict(FIRST_RUN_USER_VALUES, LastNewTimeStamp=("REG_SZ", "2020/01/02 03:04"))
+    values.update(overrides)
+    for name, (reg_type, data) in values.items():
+        if reg_type is not None:
+            prefix.reg_set(USER_KEY, name, reg_type, data)
+
+
+def client_point(x, y):
+    return (y << 16) | x

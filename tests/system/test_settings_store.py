@@ -5,7 +5,7 @@ import datetime
 
 import quilpad_harness as qh
 from quilpad_keys import (FIRST_RUN_MACHINE_VALUES, FIRST_RUN_USER_VALUES, MACHINE_KEY,
-                          USER_KEY, WS_CAPTION)
+                          USER_KEY, WS_CAPTION, write_user_group)
 
 REGISTRY_TEST_EXE = qh.WIN_BUILD / "testbin" / "registry_key_wine_test.exe"
 
@@ -21,15 +21,6 @@ def start_and_wait(quilpad, probe):
     run = quilpad.start()
     probe.wait_for_bar(timeout=20)
     return run
-
-
-def write_user_group(prefix, **overrides):
-    """A complete user group as an earlier run left it, with some values replaced."""
-    values = dict(FIRST_RUN_USER_VALUES, LastNewTimeStamp=("REG_SZ", "2020/01/02 03:04"))
-    values.update(overrides)
-    for name, (reg_type, data) in values.items():
-        if reg_type is not None:
-            prefix.reg_set(USER_KEY, name, reg_type, data)
 
 
 def import_values(prefix, tmp_path, key, values):
