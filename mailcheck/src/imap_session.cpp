@@ -1,0 +1,376 @@
+#include "imap_session.h"
+
+#include <utility>
+
+#include "imap_date.h"
+#include "imap_scanner.h"
+#include "result_codes.h"
+
+namespace vrxmail {
+namespace {
+
+constexpr int64_t kSecondsPerDay = 86400;
+
+bool isAtom(const ImapToken& t, std::string_view text) {
+  return t.kind == ImapToken::atom && equalsNoCase(t.text, text);
+}
+
+bool quotable(const std::string& s) {
+  for (const char c : s) {
+    if (c == '\r' || c == '\n' || c == '\0') return false;
+  }
+  return true;
+}
+
+std::string quoted(const std::string& s) {
+  std::string out = "\"";
+  for (const char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  out += '"';
+  return out;
+}
+
+}  // namespace
+
+ImapSession::ImapSession(std::string user, std::string password, int64_t since,
+                         int64_t (*clock)())
+    : user_(std::move(user)), password_(std::move(password)), since_(since), clock_(clock) {}
+
+std::string ImapSession::takeOutput() { return std::exchange(output_, std::string()); }
+
+void ImapSession::send(const std::string& command) {
+  tag_ = "q" + std::to_string(nextTag_++);
+  output_ += tag_ + " " + command + "\r\n";
+}
+
+void ImapSession::fail(int32_t code) {
+  outcome_ = {code, 0};
+  state_ = State::done;
+}
+
+void ImapSession::logout(int32_t count) {
+  outcome_ = {kSuccess, count};
+  send("LOGOUT");
+  state_ = State::logout;
+}
+
+int32_t ImapSession::awaitedCommandCode() const {
+  switch (state_) {
+    case State::greeting: return kBadCommandResponse;
+    case State::login: return kImapLoginRefused;
+    case State::capability: return kBadCommandResponse;
+    case State::examine: return kBadCommandResponse;
+    case State::search: return kImapSearchFailed;
+    case State::fetch: return kImapFetchFailed;
+    case State::logout: return kSuccess;
+    case State::done: return outcome_.result;
+  }
+  return kBadCommandResponse;
+}
+
+void ImapSession::onConnectionLost() {
+  if (state_ == State::done) return;
+  if (state_ == State::logout) {
+    state_ = State::done;
+    return;
+  }
+  fail(awaitedCommandCode());
+}
+
+void ImapSession::onResponse(std::string_view response) {
+  if (state_ == State::done) return;
+  ImapScanner scanner(response);
+  const ImapToken first = scanner.next();
+  if (isAtom(first, "*")) {
+    if (state_ == State::greeting) {
+      const ImapToken status = scanner.next();
+      handleGreeting(status.kind == ImapToken::atom ? status.text : std::string_view(),
+                     scanner.rest());
+    } else {
+      handleUntagged(scanner.rest());
+    }
+    return;
+  }
+  if (state_ == State::greeting) {
+    fail(kBadCommandResponse);
+    return;
+  }
+  // Continuation requests and other tags are not ours to answer.
+  if (first.kind != ImapToken::atom || first.text != tag_) return;
+  const ImapToken statusToken = scanner.next();
+  const std::string_view status =
+      statusToken.kind == ImapToken::atom ? statusToken.text : std::string_view();
+  const std::string_view tail = scanner.rest();
+  switch (state_) {
+    case State::login: handleLogin(status, tail); break;
+    case State::capability: handleCapability(status); break;
+    case State::examine: handleExamine(status); break;
+    case State::search: handleSearch(status); break;
+    case State::fetch: handleFetch(status); break;
+    case State::logout: state_ = State::done; break;
+    case State::greeting:
+    case State::done: break;
+  }
+}
+
+void ImapSession::handleGreeting(std::string_view status, std::string_view tail) {
+  if (equalsNoCase(status, "OK")) {
+    readCapabilityCode(tail);
+    sendLogin();
+  } else if (equalsNoCase(status, "PREAUTH")) {
+    loginCapabilities_ = readCapabilityCode(tail);
+    afterLogin();
+  } else {
+    fail(kBadCommandResponse);
+  }
+}
+
+void ImapSession::sendLogin() {
+  if (!quotable(user_) || !quotable(password_)) {
+    fail(kImapLoginRefused);
+    return;
+  }
+  send("LOGIN " + quoted(user_) + " " + quoted(password_));
+  state_ = State::login;
+}
+
+void ImapSession::handleLogin(std::string_view status, std::string_view tail) {
+  if (equalsNoCase(status, "OK")) {
+    if (readCapabilityCode(tail)) loginCapabilities_ = true;
+    afterLogin();
+    return;
+  }
+  fail(equalsNoCase(status, "NO") ? kImapLoginRejected : kImapLoginRefused);
+  send("LOGOUT");
+}
+
+void ImapSession::afterLogin() {
+  if (loginCapabilities_) {
+    send("EXAMINE INBOX");
+    state_ = State::examine;
+  } else {
+    send("CAPABILITY");
+    state_ = State::capability;
+  }
+}
+
+void ImapSession::handleCapability(std::string_view status) {
+  if (!equalsNoCase(status, "OK")) {
+    fail(kBadCommandResponse);
+    send("LOGOUT");
+    return;
+  }
+  send("EXAMINE INBOX");
+  state_ = State::examine;
+}
+
+void ImapSession::handleExamine(std::string_view status) {
+  if (!equalsNoCase(status, "OK")) {
+    fail(kBadCommandResponse);
+    send("LOGOUT");
+    return;
+  }
+  sendSearch();
+}
+
+void ImapSession::sendSearch() {
+  const int64_t age = clock_() - since_;
+  searchByAge_ = hasWithin_ && age >= 1;
+  std::string command = "UID SEARCH ";
+  if (searchByAge_) {
+    if (hasEsearch_) command += "RETURN (COUNT) ";
+    command += "YOUNGER " + std::to_string(age);
+  } else {
+    // The server reads SINCE as a day of its own zone, which may be a day behind UTC.
+    if (hasEsearch_) command += "RETURN (MIN) ";
+    command += "SINCE " + searchDate(since_ - kSecondsPerDay);
+  }
+  send(command);
+  state_ = State::search;
+}
+
+void ImapSession::handleSearch(std::string_view status) {
+  if (!equalsNoCase(status, "OK") || searchFailed_ || !searchSeen_) {
+    fail(kImapSearchFailed);
+    send("LOGOUT");
+    return;
+  }
+  if (searchByAge_) {
+    logout(searchCount_ > INT32_MAX ? INT32_MAX : static_cast<int32_t>(searchCount_));
+  } else if (searchMin_ == 0) {
+    logout(0);
+  } else {
+    send("UID FETCH " + std::to_string(searchMin_) + ":* (UID INTERNALDATE)");
+    state_ = State::fetch;
+  }
+}
+
+void ImapSession::handleFetch(std::string_view status) {
+  if (!equalsNoCase(status, "OK") || fetchFailed_) {
+    fail(kImapFetchFailed);
+    send("LOGOUT");
+    return;
+  }
+  const std::size_t n = arrivedSince_.size();
+  logout(n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n));
+}
+
+void ImapSession::handleUntagged(std::string_view response) {
+  ImapScanner scanner(response);
+  const ImapToken word = scanner.next();
+  if (word.kind != ImapToken::atom) return;
+  if (equalsNoCase(word.text, "CAPABILITY")) {
+    readCapabilities(scanner.rest());
+    if (state_ == State::login || state_ == State::capability) loginCapabilities_ = true;
+  } else if (equalsNoCase(word.text, "OK")) {
+    readCapabilityCode(scanner.rest());
+  } else if (equalsNoCase(word.text, "BYE")) {
+    if (state_ != State::logout) fail(awaitedCommandCode());
+  } else if (state_ == State::search && equalsNoCase(word.text, "SEARCH")) {
+    readSearchData(scanner.rest());
+  } else if (state_ == State::search && equalsNoCase(word.text, "ESEARCH")) {
+    readEsearchData(scanner.rest());
+  } else if (state_ == State::fetch) {
+    const ImapToken what = scanner.next();
+    if (isAtom(what, "FETCH")) readFetchData(word.text, scanner.rest());
+  }
+}
+
+bool ImapSession::readCapabilityCode(std::string_view tail) {
+  ImapScanner scanner(tail);
+  const ImapToken code = scanner.next();
+  constexpr std::string_view kPrefix = "[CAPABILITY ";
+  if (code.kind != ImapToken::atom || code.text.size() < kPrefix.size() + 1 ||
+      !equalsNoCase(code.text.substr(0, kPrefix.size()), kPrefix) || code.text.back() != ']') {
+    return false;
+  }
+  readCapabilities(code.text.substr(kPrefix.size(), code.text.size() - kPrefix.size() - 1));
+  return true;
+}
+
+void ImapSession::readCapabilities(std::string_view list) {
+  hasWithin_ = false;
+  hasEsearch_ = false;
+  ImapScanner scanner(list);
+  for (ImapToken t = scanner.next(); t.kind == ImapToken::atom; t = scanner.next()) {
+    if (equalsNoCase(t.text, "WITHIN")) hasWithin_ = true;
+    if (equalsNoCase(t.text, "ESEARCH")) hasEsearch_ = true;
+  }
+}
+
+void ImapSession::readSearchData(std::string_view rest) {
+  searchSeen_ = true;
+  ImapScanner scanner(rest);
+  for (;;) {
+    const ImapToken t = scanner.next();
+    if (t.kind == ImapToken::end) return;
+    if (t.kind == ImapToken::listOpen) {
+      // "(MODSEQ n)" closes the list when the server keeps modification sequences.
+      if (!isAtom(scanner.next(), "MODSEQ") || scanner.next().kind != ImapToken::atom ||
+          scanner.next().kind != ImapToken::listClose) {
+        searchFailed_ = true;
+      }
+      continue;
+    }
+    uint64_t uid = 0;
+    if (t.kind != ImapToken::atom || !parseNumber(t.text, uid) || uid == 0 || uid > UINT32_MAX) {
+      searchFailed_ = true;
+      return;
+    }
+    ++searchCount_;
+    if (searchMin_ == 0 || uid < searchMin_) searchMin_ = uid;
+  }
+}
+
+void ImapSession::readEsearchData(std::string_view rest) {
+  ImapScanner scanner(rest);
+  if (scanner.peek().kind == ImapToken::listOpen) {
+    scanner.next();
+    const ImapToken tagWord = scanner.next();
+    const ImapToken tag = scanner.next();
+    if (!isAtom(tagWord, "TAG") || (tag.kind != ImapToken::quoted && tag.kind != ImapToken::atom) ||
+        scanner.next().kind != ImapToken::listClose) {
+      searchFailed_ = true;
+      return;
+    }
+    if (tag.text != tag_) return;  // the answer to someone else's search
+  }
+  searchSeen_ = true;
+  if (isAtom(scanner.peek(), "UID")) scanner.next();
+  for (;;) {
+    const ImapToken name = scanner.next();
+    if (name.kind == ImapToken::end) return;
+    if (name.kind != ImapToken::atom) {
+      searchFailed_ = true;
+      return;
+    }
+    if (equalsNoCase(name.text, "COUNT") || equalsNoCase(name.text, "MIN")) {
+      const ImapToken value = scanner.next();
+      uint64_t n = 0;
+      if (value.kind != ImapToken::atom || !parseNumber(value.text, n) || n > UINT32_MAX) {
+        searchFailed_ = true;
+        return;
+      }
+      if (equalsNoCase(name.text, "COUNT")) {
+        searchCount_ += n;
+      } else if (n > 0 && (searchMin_ == 0 || n < searchMin_)) {
+        searchMin_ = n;
+      }
+    } else if (!scanner.skipValue()) {
+      searchFailed_ = true;
+      return;
+    }
+  }
+}
+
+void ImapSession::readFetchData(std::string_view number, std::string_view rest) {
+  uint64_t sequence = 0;
+  ImapScanner scanner(rest);
+  if (!parseNumber(number, sequence) || scanner.next().kind != ImapToken::listOpen) {
+    fetchFailed_ = true;
+    return;
+  }
+  uint64_t uid = 0;
+  bool haveDate = false;
+  int64_t arrival = 0;
+  for (;;) {
+    const ImapToken key = scanner.next();
+    if (key.kind == ImapToken::listClose) break;
+    if (key.kind != ImapToken::atom) {
+      fetchFailed_ = true;
+      return;
+    }
+    if (equalsNoCase(key.text, "UID")) {
+      const ImapToken value = scanner.next();
+      if (value.kind != ImapToken::atom || !parseNumber(value.text, uid) || uid == 0) {
+        fetchFailed_ = true;
+        return;
+      }
+    } else if (equalsNoCase(key.text, "INTERNALDATE")) {
+      const ImapToken value = scanner.next();
+      const std::optional<int64_t> date =
+          value.kind == ImapToken::quoted || value.kind == ImapToken::literal
+              ? parseInternalDate(value.text)
+              : std::nullopt;
+      if (!date) {
+        fetchFailed_ = true;
+        return;
+      }
+      haveDate = true;
+      arrival = *date;
+    } else if (!scanner.skipValue()) {
+      fetchFailed_ = true;
+      return;
+    }
+  }
+  if (!haveDate) return;  // a flag change of another session, not our answer
+  if (uid == 0) {
+    fetchFailed_ = true;
+    return;
+  }
+  if (arrival >= since_) arrivedSince_.insert(uid);
+}
+
+}  // namespace vrxmail

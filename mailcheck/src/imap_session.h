@@ -1,0 +1,76 @@
+// The IMAP conversation of one check (RFC 3501, RFC 5032 WITHIN, RFC 4731 ESEARCH):
+// LOGIN, EXAMINE INBOX, count the messages that arrived at or after the since-time, LOGOUT.
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "check_outcome.h"
+
+namespace vrxmail {
+
+class ImapSession {
+ public:
+  // since and now are seconds since 1970 UTC; now is read again when the search is sent.
+  ImapSession(std::string user, std::string password, int64_t since, int64_t (*clock)());
+
+  // One complete response: a line with any literals inline ("{n}\r\n" and n bytes).
+  void onResponse(std::string_view response);
+  // The connection ended or sent more than allowed while a response was awaited.
+  void onConnectionLost();
+
+  std::string takeOutput();
+  bool finished() const { return state_ == State::done; }
+  CheckOutcome outcome() const { return outcome_; }
+  // The code a missing or broken answer in the current state stands for.
+  int32_t awaitedCommandCode() const;
+
+ private:
+  enum class State { greeting, login, capability, examine, search, fetch, logout, done };
+
+  void handleGreeting(std::string_view status, std::string_view tail);
+  void handleLogin(std::string_view status, std::string_view tail);
+  void handleCapability(std::string_view status);
+  void handleExamine(std::string_view status);
+  void handleSearch(std::string_view status);
+  void handleFetch(std::string_view status);
+
+  void handleUntagged(std::string_view response);
+  void readSearchData(std::string_view rest);
+  void readEsearchData(std::string_view rest);
+  void readFetchData(std::string_view number, std::string_view rest);
+  bool readCapabilityCode(std::string_view tail);
+  void readCapabilities(std::string_view list);
+
+  void send(const std::string& command);
+  void sendLogin();
+  void sendSearch();
+  void afterLogin();
+  void logout(int32_t count);
+  void fail(int32_t code);
+
+  std::string user_;
+  std::string password_;
+  int64_t since_;
+  int64_t (*clock_)();
+  State state_ = State::greeting;
+  std::string output_;
+  std::string tag_;
+  unsigned nextTag_ = 1;
+  CheckOutcome outcome_;
+
+  bool hasWithin_ = false;
+  bool hasEsearch_ = false;
+  bool loginCapabilities_ = false;
+  bool searchByAge_ = false;
+  bool searchFailed_ = false;
+  bool searchSeen_ = false;
+  bool fetchFailed_ = false;
+  uint64_t searchCount_ = 0;
+  uint64_t searchMin_ = 0;
+  std::set<uint64_t> arrivedSince_;
+};
+
+}  // namespace vrxmail

@@ -1,0 +1,39 @@
+// Reads CRLF-terminated lines and counted byte runs from a transport, within bounds.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "transport.h"
+
+namespace vrxmail {
+
+enum class ReadStatus { ok, closed, overLimit, timedOut, aborted, failed };
+
+struct ReadResult {
+  ReadStatus status = ReadStatus::ok;
+  int32_t error = 0;
+};
+
+class LineReader {
+ public:
+  LineReader(Transport& transport, std::size_t maxTotalBytes);
+
+  // One line without its line end (CRLF, or a bare LF); overLimit when longer than maxBytes.
+  ReadResult readLine(std::string& line, std::size_t maxBytes);
+  // Appends exactly count bytes.
+  ReadResult readExact(std::string& out, std::size_t count);
+
+  std::size_t totalReceived() const { return total_; }
+
+ private:
+  ReadResult fill();
+
+  Transport& transport_;
+  std::size_t maxTotal_;
+  std::size_t total_ = 0;
+  std::string buffer_;
+  std::size_t start_ = 0;
+};
+
+}  // namespace vrxmail

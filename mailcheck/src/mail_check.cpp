@@ -1,0 +1,130 @@
+#include "mail_check.h"
+
+#include "imap_scanner.h"
+#include "imap_session.h"
+#include "line_reader.h"
+#include "local_time.h"
+#include "pop3_session.h"
+#include "result_codes.h"
+
+namespace vrxmail {
+namespace {
+
+int32_t ioCode(ReadResult r, int32_t awaited) {
+  switch (r.status) {
+    case ReadStatus::ok: return kSuccess;
+    case ReadStatus::timedOut: return kWsaTimedOut;
+    case ReadStatus::aborted: return kWsaInterrupted;
+    case ReadStatus::failed: return r.error != 0 ? r.error : kWsaConnReset;
+    // An answer cut short or beyond bounds is a bad answer to the command awaited.
+    case ReadStatus::closed:
+    case ReadStatus::overLimit: return awaited;
+  }
+  return awaited;
+}
+
+int32_t sendCode(IoResult r) {
+  switch (r.status) {
+    case IoStatus::ok: return kSuccess;
+    case IoStatus::timedOut: return kWsaTimedOut;
+    case IoStatus::aborted: return kWsaInterrupted;
+    case IoStatus::closed: return kWsaConnReset;
+    case IoStatus::failed: return r.error != 0 ? r.error : kWsaConnReset;
+  }
+  return kWsaConnReset;
+}
+
+// Sends what the session queued; false with the outcome set when the stream broke.
+template <typename Session>
+bool flush(Session& session, Transport& transport, CheckOutcome& broken) {
+  const std::string out = session.takeOutput();
+  if (out.empty()) return true;
+  const IoResult r = transport.sendAll(out);
+  if (r.status == IoStatus::ok) return true;
+  broken = {sendCode(r), 0};
+  return false;
+}
+
+// A read failure after the answer was complete (during LOGOUT or QUIT) does not spoil it.
+template <typename Session>
+CheckOutcome afterReadFailure(Session& session, ReadResult r) {
+  const int32_t awaited = session.awaitedCommandCode();
+  if (awaited == kSuccess) {
+    session.onConnectionLost();
+    return session.outcome();
+  }
+  if (r.status == ReadStatus::closed || r.status == ReadStatus::overLimit) {
+    session.onConnectionLost();
+    return session.outcome();
+  }
+  return {ioCode(r, awaited), 0};
+}
+
+CheckOutcome runPop3(Transport& transport, const CheckJob& job, const CheckContext& context) {
+  Pop3Session session(job.user, job.password, job.since, *context.cache,
+                      job.endpoint.host + ":" + std::to_string(job.endpoint.port) + "\n" +
+                          job.user);
+  LineReader reader(transport, context.limits.maxTotalBytes);
+  std::string line;
+  CheckOutcome broken;
+  while (!session.finished()) {
+    const ReadResult r = reader.readLine(line, context.limits.maxResponseBytes);
+    if (r.status != ReadStatus::ok) return afterReadFailure(session, r);
+    session.onLine(line);
+    if (!flush(session, transport, broken)) {
+      return session.finished() || session.awaitedCommandCode() == kSuccess ? session.outcome()
+                                                                             : broken;
+    }
+  }
+  return session.outcome();
+}
+
+// One IMAP response: a line, and while it ends in a literal, the literal and the next line.
+ReadResult readImapResponse(LineReader& reader, std::string& response, std::size_t maxBytes) {
+  response.clear();
+  std::string line;
+  for (;;) {
+    const ReadResult r = reader.readLine(line, maxBytes - response.size());
+    if (r.status != ReadStatus::ok) return r;
+    response += line;
+    std::size_t literal = 0;
+    if (!literalAtLineEnd(line, literal)) return r;
+    if (literal + 2 > maxBytes - response.size()) return {ReadStatus::overLimit, 0};
+    response += "\r\n";
+    const ReadResult l = reader.readExact(response, literal);
+    if (l.status != ReadStatus::ok) return l;
+  }
+}
+
+CheckOutcome runImap(Transport& transport, const CheckJob& job, const CheckContext& context) {
+  ImapSession session(job.user, job.password, job.since,
+                      context.clock != nullptr ? context.clock : epochNow);
+  LineReader reader(transport, context.limits.maxTotalBytes);
+  std::string response;
+  CheckOutcome broken;
+  while (!session.finished()) {
+    const ReadResult r = readImapResponse(reader, response, context.limits.maxResponseBytes);
+    if (r.status != ReadStatus::ok) return afterReadFailure(session, r);
+    session.onResponse(response);
+    if (!flush(session, transport, broken)) {
+      return session.finished() || session.awaitedCommandCode() == kSuccess ? session.outcome()
+                                                                             : broken;
+    }
+  }
+  return session.outcome();
+}
+
+}  // namespace
+
+CheckOutcome runCheck(const CheckJob& job, const CheckContext& context) {
+  IoBounds bounds;
+  bounds.limits = context.limits;
+  bounds.abort = context.abort;
+  bounds.checkDeadline = std::chrono::steady_clock::now() + context.limits.checkTimeout;
+  int32_t error = 0;
+  std::unique_ptr<Transport> transport = context.connect(job.endpoint, bounds, error);
+  if (!transport) return {error != 0 ? error : kWsaHostNotFound, 0};
+  return job.type == kImap ? runImap(*transport, job, context) : runPop3(*transport, job, context);
+}
+
+}  // namespace vrxmail

@@ -1,0 +1,37 @@
+// One check from connection to report, on the calling thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "arrival_cache.h"
+#include "check_limits.h"
+#include "check_outcome.h"
+#include "mail_request.h"
+#include "transport.h"
+
+namespace vrxmail {
+
+constexpr uint16_t kPop3Port = 110;
+constexpr uint16_t kImapPort = 143;
+
+struct CheckJob {
+  ServerType type = kPop3;
+  Endpoint endpoint;
+  std::string user;
+  std::string password;
+  int64_t since = 0;  // seconds since 1970 UTC
+};
+
+struct CheckContext {
+  CheckLimits limits;
+  Connector connect = openTcp;
+  ArrivalCache* cache = &ArrivalCache::process();
+  int64_t (*clock)() = nullptr;  // seconds since 1970 UTC; the platform clock when null
+  const std::atomic<bool>* abort = nullptr;
+};
+
+CheckOutcome runCheck(const CheckJob& job, const CheckContext& context);
+
+}  // namespace vrxmail

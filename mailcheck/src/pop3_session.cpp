@@ -1,0 +1,228 @@
+#include "pop3_session.h"
+
+#include <utility>
+
+#include "header_dates.h"
+#include "imap_scanner.h"
+#include "result_codes.h"
+
+namespace vrxmail {
+namespace {
+
+constexpr std::size_t kMaxHeaderBytes = 65536;
+constexpr std::size_t kMaxUidLength = 70;
+constexpr uint64_t kMaxMessages = 100000000;
+
+bool isOk(std::string_view line) {
+  return line.substr(0, 3) == "+OK" && (line.size() == 3 || line[3] == ' ');
+}
+
+std::string_view word(std::string_view& s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  std::size_t n = 0;
+  while (n < s.size() && s[n] != ' ') ++n;
+  const std::string_view w = s.substr(0, n);
+  s.remove_prefix(n);
+  return w;
+}
+
+bool sendable(const std::string& s) {
+  for (const char c : s) {
+    if (c == '\r' || c == '\n' || c == '\0') return false;
+  }
+  return true;
+}
+
+bool validUid(std::string_view uid) {
+  if (uid.empty() || uid.size() > kMaxUidLength) return false;
+  for (const char c : uid) {
+    if (c < 0x21 || c > 0x7E) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+Pop3Session::Pop3Session(std::string user, std::string password, int64_t since,
+                         ArrivalCache& cache, std::string cacheScope)
+    : user_(std::move(user)),
+      password_(std::move(password)),
+      since_(since),
+      cache_(cache),
+      cacheScope_(std::move(cacheScope)) {}
+
+std::string Pop3Session::takeOutput() { return std::exchange(output_, std::string()); }
+
+void Pop3Session::send(const std::string& command) { output_ += command + "\r\n"; }
+
+void Pop3Session::fail(int32_t code) {
+  outcome_ = {code, 0};
+  state_ = State::done;
+}
+
+void Pop3Session::quit() {
+  outcome_ = {kSuccess, count_};
+  send("QUIT");
+  state_ = State::quit;
+}
+
+int32_t Pop3Session::awaitedCommandCode() const {
+  switch (state_) {
+    case State::greeting: return kBadCommandResponse;
+    case State::user:
+    case State::pass: return kPop3LoginRejected;
+    case State::stat: return kPop3StatFailed;
+    case State::uidl: return kPop3UidlFailed;
+    case State::top:
+    case State::topData: return kPop3RetrieveFailed;
+    case State::quit: return kSuccess;
+    case State::done: return outcome_.result;
+  }
+  return kBadCommandResponse;
+}
+
+void Pop3Session::onConnectionLost() {
+  if (state_ == State::done) return;
+  if (state_ == State::quit) {
+    state_ = State::done;
+    return;
+  }
+  fail(awaitedCommandCode());
+}
+
+void Pop3Session::onLine(std::string_view line) {
+  switch (state_) {
+    case State::greeting: handleGreeting(line); break;
+    case State::user: handleUser(line); break;
+    case State::pass: handlePass(line); break;
+    case State::stat: handleStat(line); break;
+    case State::uidl: handleUidl(line); break;
+    case State::top: handleTop(line); break;
+    case State::topData: handleTopData(line); break;
+    case State::quit: state_ = State::done; break;
+    case State::done: break;
+  }
+}
+
+void Pop3Session::handleGreeting(std::string_view line) {
+  if (!isOk(line)) {
+    fail(kBadCommandResponse);
+    return;
+  }
+  if (!sendable(user_) || !sendable(password_)) {
+    fail(kPop3LoginRejected);
+    send("QUIT");
+    return;
+  }
+  send("USER " + user_);
+  state_ = State::user;
+}
+
+void Pop3Session::handleUser(std::string_view line) {
+  if (!isOk(line)) {
+    fail(kPop3LoginRejected);
+    send("QUIT");
+    return;
+  }
+  send("PASS " + password_);
+  state_ = State::pass;
+}
+
+void Pop3Session::handlePass(std::string_view line) {
+  if (!isOk(line)) {
+    fail(kPop3LoginRejected);
+    send("QUIT");
+    return;
+  }
+  send("STAT");
+  state_ = State::stat;
+}
+
+void Pop3Session::handleStat(std::string_view line) {
+  std::string_view rest = line;
+  uint64_t messages = 0;
+  uint64_t octets = 0;
+  if (!isOk(line) || (word(rest), !parseNumber(word(rest), messages)) ||
+      !parseNumber(word(rest), octets) || messages > kMaxMessages) {
+    fail(kPop3StatFailed);
+    send("QUIT");
+    return;
+  }
+  current_ = messages;
+  askNext();
+}
+
+void Pop3Session::askNext() {
+  if (current_ == 0) {
+    quit();
+    return;
+  }
+  send("UIDL " + std::to_string(current_));
+  state_ = State::uidl;
+}
+
+void Pop3Session::handleUidl(std::string_view line) {
+  std::string_view rest = line;
+  uint64_t number = 0;
+  if (!isOk(line) || (word(rest), !parseNumber(word(rest), number)) || number != current_) {
+    fail(kPop3UidlFailed);
+    send("QUIT");
+    return;
+  }
+  const std::string_view uid = word(rest);
+  if (!validUid(uid)) {
+    fail(kPop3UidlFailed);
+    send("QUIT");
+    return;
+  }
+  cacheKey_ = cacheScope_;
+  cacheKey_ += '\n';
+  cacheKey_.append(uid.data(), uid.size());
+  if (const std::optional<int64_t> known = cache_.find(cacheKey_)) {
+    judge(*known);
+    return;
+  }
+  send("TOP " + std::to_string(current_) + " 0");
+  state_ = State::top;
+}
+
+void Pop3Session::handleTop(std::string_view line) {
+  if (!isOk(line)) {
+    fail(kPop3RetrieveFailed);
+    send("QUIT");
+    return;
+  }
+  headers_.clear();
+  state_ = State::topData;
+}
+
+void Pop3Session::handleTopData(std::string_view line) {
+  if (line == ".") {
+    ++headersFetched_;
+    const std::optional<int64_t> arrival = arrivalFromHeaders(headers_);
+    const int64_t value = arrival ? *arrival : ArrivalCache::kUnknown;
+    cache_.store(cacheKey_, value);
+    judge(value);
+    return;
+  }
+  if (!line.empty() && line[0] == '.') line.remove_prefix(1);
+  if (headers_.size() + line.size() + 2 <= kMaxHeaderBytes) {
+    headers_.append(line.data(), line.size());
+    headers_ += "\r\n";
+  }
+}
+
+void Pop3Session::judge(int64_t arrival) {
+  if (arrival != ArrivalCache::kUnknown) {
+    if (arrival < since_) {
+      quit();
+      return;
+    }
+    if (count_ < INT32_MAX) ++count_;
+  }
+  // A message without a readable date is not counted and does not end the scan.
+  --current_;
+  askNext();
+}
+
+}  // namespace vrxmail

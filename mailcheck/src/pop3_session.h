@@ -1,0 +1,63 @@
+// The POP3 conversation of one check (RFC 1939): USER, PASS, STAT, then from the newest
+// message backwards UIDL n and, for a message not seen before, TOP n 0, until the first
+// message older than the since-time; QUIT. Nothing is retrieved, marked or deleted.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "arrival_cache.h"
+#include "check_outcome.h"
+
+namespace vrxmail {
+
+class Pop3Session {
+ public:
+  // cacheScope tells mailboxes apart in the cache (server and user).
+  Pop3Session(std::string user, std::string password, int64_t since, ArrivalCache& cache,
+              std::string cacheScope);
+
+  void onLine(std::string_view line);
+  void onConnectionLost();
+
+  std::string takeOutput();
+  bool finished() const { return state_ == State::done; }
+  CheckOutcome outcome() const { return outcome_; }
+  int32_t awaitedCommandCode() const;
+  // Headers fetched by this check (TOP commands answered).
+  uint32_t headersFetched() const { return headersFetched_; }
+
+ private:
+  enum class State { greeting, user, pass, stat, uidl, top, topData, quit, done };
+
+  void handleGreeting(std::string_view line);
+  void handleUser(std::string_view line);
+  void handlePass(std::string_view line);
+  void handleStat(std::string_view line);
+  void handleUidl(std::string_view line);
+  void handleTop(std::string_view line);
+  void handleTopData(std::string_view line);
+
+  void askNext();
+  void judge(int64_t arrival);
+  void quit();
+  void fail(int32_t code);
+  void send(const std::string& command);
+
+  std::string user_;
+  std::string password_;
+  int64_t since_;
+  ArrivalCache& cache_;
+  std::string cacheScope_;
+  State state_ = State::greeting;
+  std::string output_;
+  CheckOutcome outcome_;
+  uint64_t current_ = 0;  // the message number being judged
+  int32_t count_ = 0;
+  std::string cacheKey_;
+  std::string headers_;
+  uint32_t headersFetched_ = 0;
+};
+
+}  // namespace vrxmail

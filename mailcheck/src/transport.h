@@ -1,0 +1,56 @@
+// A byte stream to a mail server. The plain TCP stream is one implementation; an encrypted
+// one can take its place without the protocol code knowing.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "check_limits.h"
+
+namespace vrxmail {
+
+enum class IoStatus { ok, closed, timedOut, aborted, failed };
+
+struct IoResult {
+  IoStatus status = IoStatus::ok;
+  std::size_t bytes = 0;
+  int32_t error = 0;  // Windows Sockets number when status is failed
+};
+
+// What every wait of one check is bounded by.
+struct IoBounds {
+  CheckLimits limits;
+  const std::atomic<bool>* abort = nullptr;
+  std::chrono::steady_clock::time_point checkDeadline;
+
+  bool aborted() const { return abort != nullptr && abort->load(); }
+};
+
+class Transport {
+ public:
+  virtual ~Transport() = default;
+  virtual IoResult sendAll(std::string_view data) = 0;
+  // Waits at most the silence time-out (and never past the check's deadline) for some bytes.
+  virtual IoResult receiveSome(char* buffer, std::size_t capacity) = 0;
+};
+
+struct Endpoint {
+  std::string host;
+  uint16_t port = 0;
+};
+
+// Opens a stream or gives the Windows Sockets number of why not.
+using Connector = std::function<std::unique_ptr<Transport>(const Endpoint&, const IoBounds&,
+                                                           int32_t& error)>;
+
+// The plain TCP connector of the platform.
+std::unique_ptr<Transport> openTcp(const Endpoint& endpoint, const IoBounds& bounds,
+                                   int32_t& error);
+
+}  // namespace vrxmail

@@ -1,0 +1,134 @@
+// Loads VRXMail.DLL by name, resolves its four entry points, runs one check and prints
+//   report <newCount> <resultCode>
+//   header <GetMailHeader line>
+// Usage: vrxmail_wine_check <dll-folder> <0|1> <host[:port]> <user> <password> <stamp> [abort-ms]
+// With abort-ms, GetMailAbort is called that long after the start. Exit status 0 when the
+// contract held (one report, after GetNewMail returned, a second start refused meanwhile).
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "mail_request.h"
+
+namespace {
+
+using GetNewMailFn = int32_t(__cdecl*)(const vrxmail::MailRequest*);
+using GetMailAbortFn = int32_t(__cdecl*)();
+using GetMailHeaderFn = int32_t(__cdecl*)(char*, int32_t);
+using CancelCallBackFn = int32_t(__cdecl*)();
+
+class Event {
+ public:
+  Event() : h_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+  Event(const Event&) = delete;
+  Event& operator=(const Event&) = delete;
+  ~Event() {
+    if (h_ != nullptr) CloseHandle(h_);
+  }
+  HANDLE get() const { return h_; }
+
+ private:
+  HANDLE h_;
+};
+
+// Through void(*)(): the entry points' real types are not FARPROC's.
+template <typename Fn>
+Fn entryPoint(HMODULE library, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
+}
+
+Event* g_reported = nullptr;
+volatile LONG g_returned = 0;
+volatile LONG g_reports = 0;
+volatile LONG g_early = 0;
+int32_t g_count = 0;
+int32_t g_result = 0;
+
+void __cdecl onReport(int32_t newCount, int32_t resultCode) {
+  if (InterlockedCompareExchange(&g_returned, 0, 0) == 0) InterlockedExchange(&g_early, 1);
+  g_count = newCount;
+  g_result = resultCode;
+  InterlockedIncrement(&g_reports);
+  SetEvent(g_reported->get());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 7) {
+    std::fprintf(stderr, "usage: %s dll-folder type host user password stamp [abort-ms]\n", argv[0]);
+    return 2;
+  }
+  SetDllDirectoryA(argv[1]);
+  HMODULE library = LoadLibraryA("VRXMail.DLL");
+  if (library == nullptr) {
+    std::printf("load failed %lu\n", GetLastError());
+    return 3;
+  }
+  const auto getNewMail = entryPoint<GetNewMailFn>(library, "GetNewMail");
+  const auto getMailAbort =
+      entryPoint<GetMailAbortFn>(library, "GetMailAbort");
+  const auto getMailHeader =
+      entryPoint<GetMailHeaderFn>(library, "GetMailHeader");
+  const auto cancelCallBack =
+      entryPoint<CancelCallBackFn>(library, "CancelCallBack");
+  if (!getNewMail || !getMailAbort || !getMailHeader || !cancelCallBack) {
+    std::printf("entry point missing\n");
+    return 4;
+  }
+  Event reported;
+  g_reported = &reported;
+
+  std::string host = argv[3];
+  std::string user = argv[4];
+  std::string password = argv[5];
+  std::string stamp = argv[6];
+  static vrxmail::MailRequest request;
+  request.serverType = std::atoi(argv[2]);
+  request.host = host.c_str();
+  request.user = user.c_str();
+  request.password = password.c_str();
+  request.sinceStamp = stamp.c_str();
+  request.reserved = 0;
+  request.callback = onReport;
+
+  const int32_t started = getNewMail(&request);
+  InterlockedExchange(&g_returned, 1);
+  if (started != 0) {
+    std::printf("start refused %ld\n", static_cast<long>(started));
+    return 5;
+  }
+  // The program may replace its texts during a check: the library must have copied them.
+  host.assign(host.size(), 'x');
+  user.assign(user.size(), 'x');
+  password.assign(password.size(), 'x');
+  int failures = 0;
+  if (getNewMail(&request) == 0) {
+    std::printf("second start accepted while outstanding\n");
+    ++failures;
+  }
+  if (argc > 7) {
+    Sleep(static_cast<DWORD>(std::atoi(argv[7])));
+    getMailAbort();
+  }
+  if (WaitForSingleObject(reported.get(), 120000) != WAIT_OBJECT_0) {
+    std::printf("no report\n");
+    return 6;
+  }
+  std::printf("report %ld %ld\n", static_cast<long>(g_count), static_cast<long>(g_result));
+  char header[256];
+  if (getMailHeader(header, sizeof header) > 0) std::printf("header %s\n", header);
+  getMailAbort();
+  if (InterlockedCompareExchange(&g_early, 0, 0) != 0) {
+    std::printf("report before GetNewMail returned\n");
+    ++failures;
+  }
+  if (InterlockedCompareExchange(&g_reports, 0, 0) != 1) {
+    std::printf("reports: %ld\n", static_cast<long>(g_reports));
+    ++failures;
+  }
+  std::fflush(stdout);
+  return failures == 0 ? 0 : 1;
+}
