@@ -14,8 +14,10 @@ UniqueIcon ShellIconFor(const std::string& path, bool small) {
     const UINT size = small ? SHGFI_SMALLICON : 0;
     SHFILEINFOA info{};
     static_assert(sizeof info == 352, "the shell's file information record");
-    SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, kSlotIconQuery | size);
-    if (info.hIcon) return UniqueIcon(info.hIcon);
+    const bool known = SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, kSlotIconQuery | size);
+    UniqueIcon icon(info.hIcon);
+    // A shell that fails may still hand out an icon that draws nothing.
+    if (known && icon) return icon;
 
     SHFILEINFOA byType{};
     SHGetFileInfoA(path.c_str(), FILE_ATTRIBUTE_NORMAL, &byType, sizeof byType,
