@@ -45,6 +45,13 @@ bool flush(Session& session, Transport& transport, CheckOutcome& broken) {
   return false;
 }
 
+// The count is known and LOGOUT or QUIT is sent: the server's goodbye is not waited for, so
+// a server that never answers it cannot delay the report.
+template <typename Session>
+bool loggingOut(const Session& session) {
+  return session.awaitedCommandCode() == kSuccess;
+}
+
 // A read failure after the answer was complete (during LOGOUT or QUIT) does not spoil it.
 template <typename Session>
 CheckOutcome afterReadFailure(Session& session, ReadResult r) {
@@ -67,7 +74,7 @@ CheckOutcome runPop3(Transport& transport, const CheckJob& job, const CheckConte
   LineReader reader(transport, context.limits.maxTotalBytes);
   std::string line;
   CheckOutcome broken;
-  while (!session.finished()) {
+  while (!session.finished() && !loggingOut(session)) {
     const ReadResult r = reader.readLine(line, context.limits.maxResponseBytes);
     if (r.status != ReadStatus::ok) return afterReadFailure(session, r);
     session.onLine(line);
@@ -102,7 +109,7 @@ CheckOutcome runImap(Transport& transport, const CheckJob& job, const CheckConte
   LineReader reader(transport, context.limits.maxTotalBytes);
   std::string response;
   CheckOutcome broken;
-  while (!session.finished()) {
+  while (!session.finished() && !loggingOut(session)) {
     const ReadResult r = readImapResponse(reader, response, context.limits.maxResponseBytes);
     if (r.status != ReadStatus::ok) return afterReadFailure(session, r);
     session.onResponse(response);

@@ -1,6 +1,7 @@
 // A loopback server of our own that plays a script, for answers a real server never gives.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -47,7 +48,7 @@ class ScriptedServer {
   int wakeRead_ = -1;
   int wakeWrite_ = -1;
   uint16_t port_ = 0;
-  int accepted_ = 0;
+  std::atomic<int> accepted_{0};
   std::thread thread_;
 };
 

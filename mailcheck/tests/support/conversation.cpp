@@ -1,0 +1,58 @@
+#include "support/conversation.h"
+
+#include <gtest/gtest.h>
+
+#include "arrival_cache.h"
+#include "civil_time.h"
+#include "host_port.h"
+#include "mail_check.h"
+
+namespace vrxmail::testing {
+namespace {
+
+const int64_t kSince = epochFromCivil({2026, 12, 6, 12, 10, 0});
+int64_t tenMinutesLater() { return kSince + 600; }
+
+}  // namespace
+
+ScriptedServer::Script conversation(std::string greeting, std::vector<Step> steps) {
+  return [greeting, steps](ServerConnection& c) {
+    c.send(greeting);
+    for (const Step& step : steps) {
+      std::string line;
+      if (!c.readLine(line)) {
+        ADD_FAILURE() << "client went away before sending " << step.expect;
+        return;
+      }
+      EXPECT_EQ(line.substr(0, step.expect.size()), step.expect);
+      c.send(step.reply);
+    }
+    c.waitForClose();
+  };
+}
+
+CheckLimits quickLimits() {
+  CheckLimits limits;
+  limits.connectTimeout = std::chrono::milliseconds(2000);
+  limits.silenceTimeout = std::chrono::milliseconds(2000);
+  limits.checkTimeout = std::chrono::milliseconds(8000);
+  return limits;
+}
+
+CheckOutcome checkAgainst(const ScriptedServer& server, ServerType type,
+                          const CheckLimits& limits) {
+  ArrivalCache cache;
+  CheckContext context;
+  context.limits = limits;
+  context.cache = &cache;
+  context.clock = tenMinutesLater;
+  CheckJob job;
+  job.type = type;
+  job.endpoint = *parseHostPort(server.address(), 1);
+  job.user = "u";
+  job.password = "p";
+  job.since = kSince;
+  return runCheck(job, context);
+}
+
+}  // namespace vrxmail::testing
