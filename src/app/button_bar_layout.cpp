@@ -88,7 +88,9 @@ void ButtonBarDialog::ShowLaidOut(int32_t style) {
         y = floatPlaceKnown_ ? floatPlace_.y : kFloatTop;
     }
     appliedStyle_ = style;
-    SetWindowPos(hwnd(), HWND_TOP, x, y, width, height, SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    // Placed while still hidden, so that it never shows at its old place or size.
+    SetWindowPos(hwnd(), HWND_TOP, x, y, width, height, SWP_FRAMECHANGED);
+    ShowWindow(hwnd(), SW_SHOW);
     SetForegroundWindow(hwnd());
 }
 

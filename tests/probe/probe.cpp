@@ -29,6 +29,7 @@ const char kUsage[] =
     "  msgbox-press ID [--bar | --exe NAME]\n"
     "                                    click button ID of the only matching message box\n"
     "  windows                           the other visible top-level windows of the bar's process\n"
+    "  tray-icons                        the icons of Wine's own notification-area window\n"
     "Numbers take decimal or 0x hex.\n";
 
 const int kBarControlIds[] = {1000, 1003, 1040};
@@ -438,6 +439,30 @@ int cmdWindows(HWND bar) {
     return 0;
 }
 
+BOOL CALLBACK collectChild(HWND hwnd, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
+    return TRUE;
+}
+
+// The icons of the notification area that Wine shows when no desktop tray is running.
+int cmdTrayIcons() {
+    Json json;
+    json.begin('{').key("found").boolean(true).key("icons").begin('[');
+    for (HWND top : topLevelWindows()) {
+        std::vector<HWND> children;
+        EnumChildWindows(top, collectChild, reinterpret_cast<LPARAM>(&children));
+        for (HWND icon : children) {
+            if (className(icon) != L"__winex11_tray_icon" || !IsWindowVisible(icon)) continue;
+            RECT r;
+            GetWindowRect(icon, &r);
+            json.begin('{').key("hwnd").number(reinterpret_cast<uintptr_t>(icon));
+            json.key("rect").rect(r).end('}');
+        }
+    }
+    json.end(']').end('}').print();
+    return 0;
+}
+
 struct Command {
     const char* name;
     size_t minArgs, maxArgs;
@@ -448,7 +473,7 @@ const Command kCommands[] = {
     {"find", 0, 0, true},     {"control", 1, 1, true}, {"controls", 0, 0, true},
     {"command", 1, 2, true},  {"post", 3, 3, true},    {"send", 3, 3, true},
     {"key", 1, 1, true},      {"msgbox", 0, 0, false}, {"msgbox-press", 1, 1, false},
-    {"windows", 0, 0, true},
+    {"windows", 0, 0, true},  {"tray-icons", 0, 0, false},
 };
 
 int run(int argc, char** argv) {
@@ -471,6 +496,7 @@ int run(int argc, char** argv) {
 
     if (name == "msgbox") return cmdMessageBoxes(args);
     if (name == "msgbox-press") return cmdPressMessageBox(args);
+    if (name == "tray-icons") return cmdTrayIcons();
 
     HWND bar = findBar();
     if (!bar) return notFound("no button bar window");

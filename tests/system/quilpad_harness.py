@@ -500,6 +500,10 @@ class Probe:
         answer = self._lookup("windows")
         return None if answer is None else answer["windows"]
 
+    def tray_icons(self):
+        """The icons in Wine's own notification-area window: [{hwnd, rect}]."""
+        return self._lookup("tray-icons")["icons"]
+
     def wait_for_bar(self, timeout=10, visible=True):
         def ready():
             bar = self.find()
