@@ -1,6 +1,5 @@
 #include "buttons/win32_launch_button.h"
 
-#include <commctrl.h>
 #include <shellapi.h>
 
 #include <vector>
@@ -19,6 +18,7 @@ namespace qp {
 
 namespace {
 
+constexpr char kSelfProperty[] = "QuilpadLaunchButton";
 constexpr int kSmallIconSide = 16;
 constexpr int kFloatingStyle = 2;
 const std::string kNoFile;
@@ -56,11 +56,16 @@ void LaunchButton::Attach(HWND dialog, int id, int slot, const SettingsStore& se
     settings_ = &settings;
     tips_ = &tips;
     slots_ = &slots;
-    if (hwnd_) SetWindowSubclass(hwnd_, &LaunchButton::SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    if (!hwnd_) return;
+    SetPropA(hwnd_, kSelfProperty, this);
+    buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaunchButton::SubclassProc)));
 }
 
 void LaunchButton::Detach() {
-    if (hwnd_) RemoveWindowSubclass(hwnd_, &LaunchButton::SubclassProc, 0);
+    if (!hwnd_) return;
+    SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(buttonProc_));
+    RemovePropA(hwnd_, kSelfProperty);
     hwnd_ = nullptr;
 }
 
@@ -144,12 +149,19 @@ void LaunchButton::PaintButton(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT CALLBACK LaunchButton::SubclassProc(HWND hwnd, UINT message, WPARAM wParam,
-                                            LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+                                            LPARAM lParam) {
+    auto* self = static_cast<LaunchButton*>(GetPropA(hwnd, kSelfProperty));
+    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        reinterpret_cast<LaunchButton*>(self)->Detach();
-        return DefSubclassProc(hwnd, message, wParam, lParam);
+        WNDPROC buttonProc = self->buttonProc_;
+        self->Detach();
+        return CallWindowProcA(buttonProc, hwnd, message, wParam, lParam);
     }
-    return reinterpret_cast<LaunchButton*>(self)->OnMessage(message, wParam, lParam);
+    return self->OnMessage(message, wParam, lParam);
+}
+
+LRESULT LaunchButton::Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcA(buttonProc_, hwnd_, message, wParam, lParam);
 }
 
 LRESULT LaunchButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -178,7 +190,7 @@ LRESULT LaunchButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return DefSubclassProc(hwnd_, message, wParam, lParam);
+    return Default(message, wParam, lParam);
 }
 
 void LaunchButton::OnDropFiles(HDROP drop) {
@@ -189,14 +201,14 @@ void LaunchButton::OnDropFiles(HDROP drop) {
 // The chosen command comes back to this button, which knows its slot.
 LRESULT LaunchButton::OnRightButtonDown(WPARAM wParam, LPARAM lParam) {
     if (SlotStyle != kFloatingStyle)
-        return DefSubclassProc(hwnd_, WM_RBUTTONDOWN, wParam, lParam);
+        return Default(WM_RBUTTONDOWN, wParam, lParam);
     UniqueMenu menu = LoadSlotMenu();
     if (HMENU popup = GetSubMenu(menu.get(), 0)) {
         GetCursorPos(&MenuPoint);
         TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, MenuPoint.x, MenuPoint.y, 0,
                        hwnd_, nullptr);
     }
-    return DefSubclassProc(hwnd_, WM_RBUTTONDOWN, wParam, lParam);
+    return Default(WM_RBUTTONDOWN, wParam, lParam);
 }
 
 }  // namespace qp

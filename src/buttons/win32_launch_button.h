@@ -54,15 +54,16 @@ public:
     int32_t IconInsetY = 0;
 
 private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam);
     void OnDropFiles(HDROP drop);
     LRESULT OnRightButtonDown(WPARAM wParam, LPARAM lParam);
     void ShowImage();
     void Detach();
 
     HWND hwnd_ = nullptr;
+    WNDPROC buttonProc_ = nullptr;  // the BUTTON class's own procedure
     int slot_ = -1;
     const SettingsStore* settings_ = nullptr;
     TipControl* tips_ = nullptr;

@@ -11,7 +11,8 @@ constexpr int kAutoPopDelayMs = 2500;
 
 TOOLINFOA ToolInfo(HWND button, UINT_PTR number) {
     TOOLINFOA info{};
-    info.cbSize = sizeof info;
+    // The record as every version of the control since 4.70 knows it.
+    info.cbSize = TTTOOLINFOA_V2_SIZE;
     info.hwnd = button;
     info.uId = number;
     return info;

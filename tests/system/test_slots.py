@@ -366,6 +366,20 @@ def test_slot_menu_browse_and_delete(quilpad, probe, windows):
     windows.wait_for_tip(EMPTY_TIP)
 
 
+def test_slot_has_no_menu_in_the_default_layout(quilpad, probe, windows):
+    prefix = quilpad.prefix
+    tool = install_program(prefix, "tool.exe")
+    process, bar = start_bar(quilpad, probe, files=[tool, tool, "", ""])
+
+    xdo(prefix, "mousemove", *center(screen_rect(probe, 1000)), "click", 3)
+    # The next button's tip shows that the right-click has been handled; an open menu
+    # would hold the mouse and keep the tip from showing.
+    xdo(prefix, "mousemove", *center(screen_rect(probe, 1001)))
+    windows.wait_for_tip("Clear the button 1 definition")
+
+    assert [m for m in windows.menus() if m["pid"] == bar["pid"]] == []
+
+
 # ---- launching ----------------------------------------------------------------------------
 
 def double_click(prefix, probe, control_id):
