@@ -33,6 +33,22 @@ private:
     HRESULT result_;
 };
 
+// Waits for handle at most timeoutMs. A launch on the worker may send messages to the
+// windows of this thread (the shell's DDE), so those are answered meanwhile instead of
+// leaving both threads waiting on each other until the time-out.
+bool WaitWhileAnsweringSentMessages(HANDLE handle, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const DWORD spent = GetTickCount() - start;
+        const DWORD left = spent < timeoutMs ? timeoutMs - spent : 0;
+        const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_SENDMESSAGE);
+        if (woke == WAIT_OBJECT_0) return true;
+        if (woke != WAIT_OBJECT_0 + 1) return false;
+        MSG message;
+        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}
+
 class HotkeyWorker {
 public:
     bool Start() {
@@ -48,7 +64,7 @@ public:
         if (!thread_) return true;
         stopRequested_ = true;
         SetEvent(wake_.get());
-        if (WaitForSingleObject(thread_.get(), timeoutMs) != WAIT_OBJECT_0) return false;
+        if (!WaitWhileAnsweringSentMessages(thread_.get(), timeoutMs)) return false;
         thread_.reset();
         return true;
     }
@@ -58,18 +74,22 @@ private:
 
     DWORD Run() {
         ComApartment com;
-        // Polls begin once the window has been built and waits for input. (Under Wine
-        // this returns at once; the first poll still comes a period after start.)
-        WaitForInputIdle(GetCurrentProcess(), INFINITE);
+        // Polls begin once the window has been built and waits for input; a stop is
+        // still seen meanwhile. (Under Wine this wait fails at once; the first poll
+        // still comes a period after start.)
+        while (WaitForInputIdle(GetCurrentProcess(), kPollPeriodMs) == WAIT_TIMEOUT)
+            if (StopRequested()) return 0;
         Win32DevicePort device;
         ShellLauncher launcher;
         HotkeyActions actions(TheSettings(), launcher, TheVolume());
         for (;;) {
             WaitForSingleObject(wake_.get(), kPollPeriodMs);
-            if (StopWorkers || stopRequested_) return 0;
+            if (StopRequested()) return 0;
             PollHardwareButtons(device, actions);
         }
     }
+
+    bool StopRequested() const { return StopWorkers != 0 || stopRequested_; }
 
     UniqueHandle thread_;
     UniqueHandle wake_;  // manual reset: set once to cut the last wait short
