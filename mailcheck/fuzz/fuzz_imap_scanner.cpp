@@ -13,6 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   ImapScanner scanner(text);
   for (std::size_t i = 0; i <= size + 1; ++i) {
     const ImapToken t = scanner.next();
+    if (scanner.rest().size() > size) __builtin_trap();
     if (t.kind == ImapToken::end || t.kind == ImapToken::bad) break;
     if (i == size + 1) __builtin_trap();  // a token that consumed nothing
   }

@@ -1,6 +1,8 @@
 #include "check_service.h"
 
 #include <cstring>
+#include <new>
+#include <system_error>
 
 #include "host_port.h"
 #include "local_time.h"
@@ -68,7 +70,13 @@ int32_t CheckService::start(const MailRequest* request) {
   Check* raw = check.get();
   checks_.push_back(std::move(check));
   outstanding_ = raw;
-  raw->thread = std::thread(&CheckService::run, this, raw);
+  try {
+    raw->thread = std::thread(&CheckService::run, this, raw);
+  } catch (const std::system_error&) {
+    checks_.pop_back();
+    outstanding_ = nullptr;
+    return kStartNoThread;
+  }
   // The report waits for this: the caller announces the check only after the return.
   raw->released = true;
   changed_.notify_all();
@@ -80,7 +88,14 @@ void CheckService::run(Check* check) {
   if (outcome.result == 0) {
     CheckContext context = context_;
     context.abort = &check->abort;
-    outcome = runCheck(check->job, context);
+    try {
+      outcome = runCheck(check->job, context);
+    } catch (const std::bad_alloc&) {
+      outcome = {kWsaNoBuffers, 0};
+    } catch (...) {
+      // No failure of one check may end the caller's process.
+      outcome = {kBadCommandResponse, 0};
+    }
     if (check->abort && outcome.result != 0) outcome.result = kWsaInterrupted;
   }
   {

@@ -19,6 +19,7 @@ namespace vrxmail {
 // Results of start() other than 0.
 constexpr int32_t kStartInvalidRequest = 1;
 constexpr int32_t kStartBusy = 2;
+constexpr int32_t kStartNoThread = 3;
 
 class CheckService {
  public:

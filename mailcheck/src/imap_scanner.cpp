@@ -71,8 +71,8 @@ ImapToken ImapScanner::next() {
   if (c == '"') {
     const std::size_t start = ++pos_;
     while (pos_ < s_.size() && s_[pos_] != '"') {
-      if (s_[pos_] == '\\') ++pos_;
-      if (pos_ < s_.size() && (s_[pos_] == '\r' || s_[pos_] == '\n')) return {ImapToken::bad, {}};
+      if (s_[pos_] == '\\' && ++pos_ == s_.size()) break;
+      if (s_[pos_] == '\r' || s_[pos_] == '\n') return {ImapToken::bad, {}};
       ++pos_;
     }
     if (pos_ >= s_.size()) return {ImapToken::bad, {}};

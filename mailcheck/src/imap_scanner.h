@@ -21,7 +21,7 @@ class ImapScanner {
   ImapToken peek();
   // Skips one value: an atom, string or a whole parenthesised list.
   bool skipValue();
-  std::string_view rest() const { return s_.substr(pos_); }
+  std::string_view rest() const { return pos_ < s_.size() ? s_.substr(pos_) : std::string_view(); }
 
  private:
   std::string_view s_;

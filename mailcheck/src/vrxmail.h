@@ -1,8 +1,8 @@
 // The four entry points of VRXMail.DLL (cdecl, undecorated names).
 //
 // GetNewMail(request): starts one check and returns 0 at once, or returns 1 (a null record or
-// text pointer, no callback, or a server type other than 0 POP3 / 1 IMAP) or 2 (a check is
-// still outstanding) and starts nothing. The texts are copied before it returns. The
+// text pointer, no callback, or a server type other than 0 POP3 / 1 IMAP), 2 (a check is
+// still outstanding) or 3 (no thread could be made) and starts nothing. The texts are copied before it returns. The
 // callback is called exactly once per started check, on a thread of the library, never
 // before GetNewMail has returned; reports are delivered one at a time. A check stops being
 // outstanding just before its report, so the report's receiver may start the next one.

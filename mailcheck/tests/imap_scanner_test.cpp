@@ -27,6 +27,9 @@ TEST(ImapScanner, AtomsStringsListsAndLiterals) {
 
 TEST(ImapScanner, BrokenInput) {
   EXPECT_EQ(ImapScanner("\"open").next().kind, ImapToken::bad);
+  ImapScanner trailingEscape("\"ab\\");
+  EXPECT_EQ(trailingEscape.next().kind, ImapToken::bad);
+  EXPECT_EQ(trailingEscape.rest(), "");
   EXPECT_EQ(ImapScanner("{5}\r\nab").next().kind, ImapToken::bad);
   EXPECT_EQ(ImapScanner("{x}\r\nab").next().kind, ImapToken::bad);
   EXPECT_EQ(ImapScanner("[a").next().kind, ImapToken::bad);
