@@ -43,7 +43,10 @@ bool ButtonBarDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
         result = OnInitDialog();
         return true;
     case WM_COMMAND:
-        return OnCommand(LOWORD(wParam));
+        return buttons_.OnCommand(wParam, lParam) || OnCommand(LOWORD(wParam));
+    case WM_DRAWITEM:
+        result = TRUE;
+        return buttons_.OnDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_SYSCOMMAND:
         return OnSysCommand(wParam);
     case WM_PAINT:
@@ -106,6 +109,7 @@ BOOL ButtonBarDialog::OnInitDialog() {
     RECT window;
     GetWindowRect(hwnd(), &window);
     templateWindowSize_ = {window.right - window.left, window.bottom - window.top};
+    buttons_.Attach(hwnd());
 
     LoadLanguageTable(hwnd());
     SetWindowTextA(hwnd(), Language().Text(1).c_str());
@@ -125,11 +129,15 @@ BOOL ButtonBarDialog::OnInitDialog() {
         SetEvent(MailPollEvent.get());
         AddTrayIcon();
         GetClientRect(hwnd(), &ClientRectAtStart);
-        // The button roles come here.
+        buttons_.SetRoles(TheSettings().Values().Style);
         PrepareTrayMenu();
-        // Then the sound and mail-program defaults, the device and mail library (whose failure ends the process with
-        // status 1), the volume, the button images and tips, the slot icons and the
-        // two workers.
+        // Then the sound and mail-program defaults, the device and mail library
+        // (whose failure ends the process with status 1) and the volume.
+        buttons_.SetButtonImages();
+        buttons_.CreateTips();
+        buttons_.AttachTips();
+        buttons_.RefreshSlots(TheSettings().Values().Style);
+        // The two workers start here.
         TransferSettings(Direction::Save);
     }
     ChooseStartLayout();
@@ -261,6 +269,14 @@ void ButtonBarDialog::ApplyLock() {
         if (locked != exStyle) SetWindowLongA(button, GWL_EXSTYLE, locked);
     }
 }
+
+void ButtonBarDialog::SetStatusText(const std::string& text) { statusText_ = text; }
+
+void ButtonBarDialog::PushStatusText() {
+    SetDlgItemTextA(hwnd(), IDC_STATUS_STRIP, statusText_.c_str());
+}
+
+void ButtonBarDialog::SaveAllSettings() { TransferSettings(Direction::Save); }
 
 std::string ButtonBarDialog::CurrentTimeStamp() {
     SYSTEMTIME now;

@@ -9,12 +9,13 @@
 
 #include "app/dialog.h"
 #include "app/unique_handle.h"
+#include "buttons/win32_button_set.h"
 #include "settings/settings_transfer.h"
 #include "settings/win32_registry.h"
 
 namespace qp {
 
-class ButtonBarDialog : public Dialog, private SettingsHost {
+class ButtonBarDialog : public Dialog, private SettingsHost, private SlotWindow {
 public:
     ButtonBarDialog();
 
@@ -66,12 +67,17 @@ private:
     void ApplyLock() override;
     std::string CurrentTimeStamp() override;
 
+    void SetStatusText(const std::string& text) override;
+    void PushStatusText() override;
+    void SaveAllSettings() override;
+
     Win32Registry registry_;
     HICON AppIcon;
     // Set when the device or the mail library cannot be opened at start-up.
     int32_t StartupFailed = 0;
     // The status strip's text as the window's handlers see it.
     std::string statusText_ = " ";
+    ButtonSet buttons_{TheSettings(), *this};
 
     // Bit 0: a drag is in progress; the client point where the left button went down.
     uint32_t DragState = 0;

@@ -52,6 +52,8 @@ void ButtonBarDialog::ApplyWindowStyle(int32_t style) {
 }
 
 void ButtonBarDialog::LayOutDefault() {
+    buttons_.SetSlotStyle(1);
+    buttons_.RefreshSlots(1);
     for (int id : kShownInDefault) ShowWindow(Item(id), SW_SHOW);
     for (const Placement& p : kDefaultPlacements)
         SetWindowPos(Item(p.id), nullptr, p.x, p.y, p.width, p.height, SWP_SHOWWINDOW);
@@ -62,6 +64,8 @@ void ButtonBarDialog::LayOutDefault() {
 }
 
 void ButtonBarDialog::LayOutFloating() {
+    buttons_.SetSlotStyle(2);
+    buttons_.RefreshSlots(2);
     for (int id : kHiddenInFloating) ShowWindow(Item(id), SW_HIDE);
     int x = kFloatFirstX;
     for (int id : kSlotButtons) {
