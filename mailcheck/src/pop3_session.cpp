@@ -12,6 +12,7 @@ namespace {
 constexpr std::size_t kMaxHeaderBytes = 65536;
 constexpr std::size_t kMaxUidLength = 70;
 constexpr uint64_t kMaxMessages = 100000000;
+constexpr uint64_t kMaxRetrieveBytes = 256 * 1024;
 
 bool isOk(std::string_view line) {
   return line.substr(0, 3) == "+OK" && (line.size() == 3 || line[3] == ' ');
@@ -62,6 +63,7 @@ void Pop3Session::fail(int32_t code) {
 
 void Pop3Session::quit() {
   outcome_ = {kSuccess, count_};
+  if (retrieved_) send("RSET");
   send("QUIT");
   state_ = State::quit;
 }
@@ -74,7 +76,10 @@ int32_t Pop3Session::awaitedCommandCode() const {
     case State::stat: return kPop3StatFailed;
     case State::uidl: return kPop3UidlFailed;
     case State::top:
-    case State::topData: return kPop3RetrieveFailed;
+    case State::topData:
+    case State::retr:
+    case State::retrData: return kPop3RetrieveFailed;
+    case State::list: return kPop3ListFailed;
     case State::quit: return kSuccess;
     case State::done: return outcome_.result;
   }
@@ -99,6 +104,9 @@ void Pop3Session::onLine(std::string_view line) {
     case State::uidl: handleUidl(line); break;
     case State::top: handleTop(line); break;
     case State::topData: handleTopData(line); break;
+    case State::list: handleList(line); break;
+    case State::retr: handleRetr(line); break;
+    case State::retrData: handleRetrData(line); break;
     case State::quit: state_ = State::done; break;
     case State::done: break;
   }
@@ -182,14 +190,24 @@ void Pop3Session::handleUidl(std::string_view line) {
     judge(*known);
     return;
   }
-  send("TOP " + std::to_string(current_) + " 0");
-  state_ = State::top;
+  askHeaders();
+}
+
+void Pop3Session::askHeaders() {
+  if (withoutTop_) {
+    send("LIST " + std::to_string(current_));
+    state_ = State::list;
+  } else {
+    send("TOP " + std::to_string(current_) + " 0");
+    state_ = State::top;
+  }
 }
 
 void Pop3Session::handleTop(std::string_view line) {
   if (!isOk(line)) {
-    fail(kPop3RetrieveFailed);
-    send("QUIT");
+    // TOP is optional: fall back to the whole message, if it is small enough.
+    withoutTop_ = true;
+    askHeaders();
     return;
   }
   headers_.clear();
@@ -198,11 +216,7 @@ void Pop3Session::handleTop(std::string_view line) {
 
 void Pop3Session::handleTopData(std::string_view line) {
   if (line == ".") {
-    ++headersFetched_;
-    const std::optional<int64_t> arrival = arrivalFromHeaders(headers_);
-    const int64_t value = arrival ? *arrival : ArrivalCache::kUnknown;
-    cache_.store(cacheKey_, value);
-    judge(value);
+    headersEnded();
     return;
   }
   if (!line.empty() && line[0] == '.') line.remove_prefix(1);
@@ -210,6 +224,58 @@ void Pop3Session::handleTopData(std::string_view line) {
     headers_.append(line.data(), line.size());
     headers_ += "\r\n";
   }
+}
+
+void Pop3Session::headersEnded() {
+  ++headersFetched_;
+  const std::optional<int64_t> arrival = arrivalFromHeaders(headers_);
+  const int64_t value = arrival ? *arrival : ArrivalCache::kUnknown;
+  cache_.store(cacheKey_, value);
+  judge(value);
+}
+
+void Pop3Session::handleList(std::string_view line) {
+  std::string_view rest = line;
+  uint64_t number = 0;
+  uint64_t octets = 0;
+  if (!isOk(line) || (word(rest), !parseNumber(word(rest), number)) || number != current_ ||
+      !parseNumber(word(rest), octets)) {
+    fail(kPop3ListFailed);
+    send("QUIT");
+    return;
+  }
+  if (octets > kMaxRetrieveBytes) {
+    fail(kPop3RetrieveFailed);
+    send(retrieved_ ? "RSET\r\nQUIT" : "QUIT");
+    return;
+  }
+  send("RETR " + std::to_string(current_));
+  retrieved_ = true;
+  state_ = State::retr;
+}
+
+void Pop3Session::handleRetr(std::string_view line) {
+  if (!isOk(line)) {
+    fail(kPop3RetrieveFailed);
+    send("RSET\r\nQUIT");
+    return;
+  }
+  headers_.clear();
+  inBody_ = false;
+  state_ = State::retrData;
+}
+
+void Pop3Session::handleRetrData(std::string_view line) {
+  if (line == ".") {
+    headersEnded();
+    return;
+  }
+  if (inBody_) return;
+  if (line.empty()) {
+    inBody_ = true;
+    return;
+  }
+  handleTopData(line);
 }
 
 void Pop3Session::judge(int64_t arrival) {

@@ -1,6 +1,8 @@
 // The POP3 conversation of one check (RFC 1939): USER, PASS, STAT, then from the newest
 // message backwards UIDL n and, for a message not seen before, TOP n 0, until the first
-// message older than the since-time; QUIT. Nothing is retrieved, marked or deleted.
+// message older than the since-time; QUIT. Nothing is deleted. A server without TOP (it is
+// optional) gets LIST n and, for a message of at most 256 KiB, RETR n; RSET before QUIT then
+// undoes the read marks.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +31,7 @@ class Pop3Session {
   uint32_t headersFetched() const { return headersFetched_; }
 
  private:
-  enum class State { greeting, user, pass, stat, uidl, top, topData, quit, done };
+  enum class State { greeting, user, pass, stat, uidl, top, topData, list, retr, retrData, quit, done };
 
   void handleGreeting(std::string_view line);
   void handleUser(std::string_view line);
@@ -38,6 +40,11 @@ class Pop3Session {
   void handleUidl(std::string_view line);
   void handleTop(std::string_view line);
   void handleTopData(std::string_view line);
+  void handleList(std::string_view line);
+  void handleRetr(std::string_view line);
+  void handleRetrData(std::string_view line);
+  void askHeaders();
+  void headersEnded();
 
   void askNext();
   void judge(int64_t arrival);
@@ -58,6 +65,9 @@ class Pop3Session {
   std::string cacheKey_;
   std::string headers_;
   uint32_t headersFetched_ = 0;
+  bool withoutTop_ = false;
+  bool retrieved_ = false;
+  bool inBody_ = false;
 };
 
 }  // namespace vrxmail

@@ -77,6 +77,30 @@ TEST_F(Pop3SessionTest, RecheckOfAnUnchangedMailboxFetchesNoHeaders) {
   EXPECT_EQ(again.headersFetched(), 0u);
 }
 
+TEST_F(Pop3SessionTest, WithoutTopTheWholeMessageIsReadAndItsMarksUndone) {
+  Pop3Session s("user", "secret", kSince, cache, "scope");
+  login(s);
+  feed(s, "+OK");
+  EXPECT_EQ(feed(s, "+OK 2 4000"), "UIDL 2\r\n");
+  EXPECT_EQ(feed(s, "+OK 2 b"), "TOP 2 0\r\n");
+  EXPECT_EQ(feed(s, "-ERR Unknown command"), "LIST 2\r\n");
+  EXPECT_EQ(feed(s, "+OK 2 2000"), "RETR 2\r\n");
+  feed(s, "+OK 2000 octets");
+  feed(s, "Received: by mx; Sun, 6 Dec 2026 12:30:00 +0000");
+  feed(s, "");
+  feed(s, "Date: Sun, 6 Dec 2000 12:30:00 +0000");
+  EXPECT_EQ(feed(s, "..body line"), "");
+  EXPECT_EQ(feed(s, "."), "UIDL 1\r\n");
+  EXPECT_EQ(feed(s, "+OK 1 a"), "LIST 1\r\n");
+  feed(s, "+OK 1 100");
+  feed(s, "+OK");
+  feed(s, "Date: Sun, 6 Dec 2026 11:00:00 +0000");
+  feed(s, "");
+  EXPECT_EQ(feed(s, "."), "RSET\r\nQUIT\r\n");
+  EXPECT_EQ(s.outcome().result, kSuccess);
+  EXPECT_EQ(s.outcome().newCount, 1);
+}
+
 TEST_F(Pop3SessionTest, UndatedMessagesAreSkippedNotCounted) {
   Pop3Session s("user", "secret", kSince, cache, "scope");
   login(s);
@@ -124,7 +148,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Failure{{"+OK", "+OK", "+OK", "+OK 3 9", "-ERR"}, kPop3UidlFailed},
                       Failure{{"+OK", "+OK", "+OK", "+OK 3 9", "+OK 2 x"}, kPop3UidlFailed},
                       Failure{{"+OK", "+OK", "+OK", "+OK 3 9", "+OK 3"}, kPop3UidlFailed},
-                      Failure{{"+OK", "+OK", "+OK", "+OK 3 9", "+OK 3 x", "-ERR"},
+                      Failure{{"+OK", "+OK", "+OK", "+OK 3 9", "+OK 3 x", "-ERR", "-ERR"},
+                              kPop3ListFailed},
+                      Failure{{"+OK", "+OK", "+OK", "+OK 3 9", "+OK 3 x", "-ERR", "+OK 2 10"},
+                              kPop3ListFailed},
+                      Failure{{"+OK", "+OK", "+OK", "+OK 3 9", "+OK 3 x", "-ERR", "+OK 3 300000"},
+                              kPop3RetrieveFailed},
+                      Failure{{"+OK", "+OK", "+OK", "+OK 3 9", "+OK 3 x", "-ERR", "+OK 3 10",
+                               "-ERR"},
                               kPop3RetrieveFailed}));
 
 TEST(Pop3Session, ConnectionLostDuringHeadersIsARetrieveFailure) {

@@ -53,10 +53,16 @@ std::vector<Case> cases() {
        {{"USER", "+OK\r\n"}, {"PASS", "+OK\r\n"}, {"STAT", "+OK 2 99\r\n"},
         {"UIDL 2", "-ERR unknown command\r\n"}},
        kPop3UidlFailed},
-      {"Pop3TopErr", kPop3, "+OK ready\r\n",
+      {"Pop3RetrErr", kPop3, "+OK ready\r\n",
        {{"USER", "+OK\r\n"}, {"PASS", "+OK\r\n"}, {"STAT", "+OK 2 99\r\n"},
-        {"UIDL 2", "+OK 2 abc\r\n"}, {"TOP 2 0", "-ERR no such message\r\n"}},
+        {"UIDL 2", "+OK 2 abc\r\n"}, {"TOP 2 0", "-ERR unknown command\r\n"},
+        {"LIST 2", "+OK 2 50\r\n"}, {"RETR 2", "-ERR no such message\r\n"}},
        kPop3RetrieveFailed},
+      {"Pop3ListErr", kPop3, "+OK ready\r\n",
+       {{"USER", "+OK\r\n"}, {"PASS", "+OK\r\n"}, {"STAT", "+OK 2 99\r\n"},
+        {"UIDL 2", "+OK 2 abc\r\n"}, {"TOP 2 0", "-ERR unknown command\r\n"},
+        {"LIST 2", "-ERR no such message\r\n"}},
+       kPop3ListFailed},
   };
 }
 
