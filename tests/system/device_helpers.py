@@ -30,18 +30,32 @@ def _require(path):
     return path
 
 
+def device_present(prefix):
+    return Device(prefix).tzkctl("state")[0] == 0
+
+
 def install_driver(prefix):
-    """Copies tzk0001.sys into the prefix, registers it as a kernel service and starts it.
-    The driver lives in Wine's driver host as long as the prefix's wineserver does."""
+    """Copies tzk0001.sys into the prefix, registers it as a kernel service and starts it;
+    nothing when the device is already there. The driver lives in Wine's driver host as
+    long as the prefix's wineserver does."""
+    if device_present(prefix):
+        return
     target = prefix.unix_path(DRIVER_WIN)
     target.parent.mkdir(parents=True, exist_ok=True)
     shutil.copy(_require(DRIVER_SYS), target)
-    created = prefix.run(["sc", "create", "tzk0001", "binPath=", DRIVER_WIN, "type=", "kernel"])
-    if created.returncode != 0:
-        raise qh.HarnessError(f"sc create tzk0001 failed: {created.stdout!r} {created.stderr!r}")
+    # Fails harmlessly when the service is registered already; the start below decides.
+    prefix.run(["sc", "create", "tzk0001", "binPath=", DRIVER_WIN, "type=", "kernel"])
     started = prefix.run(["net", "start", "tzk0001"])
-    if started.returncode != 0:
+    if started.returncode != 0 or not device_present(prefix):
         raise qh.HarnessError(f"net start tzk0001 failed: {started.stdout!r} {started.stderr!r}")
+
+
+def remove_device(prefix):
+    """Stops the driver if it runs, so that the device is absent."""
+    if device_present(prefix):
+        prefix.run(["net", "stop", "tzk0001"])
+    if device_present(prefix):
+        raise qh.HarnessError("the tzk0001 driver would not stop")
 
 
 class Device:

@@ -122,11 +122,23 @@ def test_the_press_queue_refuses_the_65th_press_with_a_clear_error(device):
 
 
 def test_tzkctl_says_when_the_device_is_absent(prefix):
+    dh.remove_device(prefix)
     device = dh.Device(prefix)
     for args in (["state"], ["log"], ["press", "129"], ["power-reply", "4"], ["clear"]):
         rc, out, err = device.tzkctl(*args)
         assert rc == 1 and out == "", args
         assert "absent" in err and "tzk0001" in err, err
+
+
+def test_the_device_goes_with_its_driver_and_comes_back_fresh(device, prefix):
+    device.press(132)
+    device.command(1)
+    dh.remove_device(prefix)
+    rc, _, err = device.tzkctl("state")
+    assert rc == 1 and "absent" in err
+    dh.install_driver(prefix)
+    assert device.state() == {"led": 0, "volume": None, "power-reply": 0, "pending": 0,
+                              "commands": 0}
 
 
 @pytest.mark.parametrize("args", [[], ["press"], ["press", "x"], ["press", "-1"],
@@ -157,7 +169,9 @@ def test_query_end_session_sends_130_each_time(quilpad, probe, device):
     device.wait_for_log(lambda log: log == [129, 130, 130], 10, "130 after the second query")
 
 
-def test_a_missing_device_is_reported_and_the_program_ends_with_status_1(quilpad, probe):
+def test_a_missing_device_is_reported_and_the_program_ends_with_status_1(quilpad, probe,
+                                                                          prefix):
+    dh.remove_device(prefix)
     run = quilpad.start()
     box = probe.wait_for_message_box(timeout=20)
     assert box["text"] == OPEN_FAILED
