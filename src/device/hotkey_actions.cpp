@@ -1,9 +1,12 @@
 #include "device/hotkey_actions.h"
 
+#include <tuple>
+
 namespace qp {
 
 void HotkeyActions::LaunchSlotHidden(int slot) {
-    if (slot < 0 || slot >= static_cast<int>(Settings{}.ProgramFile.size())) return;
+    constexpr int kSlots = std::tuple_size<decltype(Settings::ProgramFile)>::value;
+    if (slot < 0 || slot >= kSlots) return;
     const std::string path = settings_.Copy().ProgramFile[static_cast<size_t>(slot)];
     if (path.empty()) return;
     launcher_.LaunchHidden(path);

@@ -75,6 +75,13 @@ TEST_F(HotkeyActionsTest, NoCodeStartsSlots1Or2) {
         EXPECT_EQ(launch.rfind("player", 0), 0u) << launch;
 }
 
+TEST_F(HotkeyActionsTest, ASlotOutsideTheFourLaunchesNothing) {
+    SetSlots({"C:\\zero.exe", "C:\\one.exe", "C:\\two.exe", "C:\\three.exe"});
+    actions.LaunchSlotHidden(-1);
+    actions.LaunchSlotHidden(4);
+    EXPECT_TRUE(launcher.Launches().empty());
+}
+
 TEST_F(HotkeyActionsTest, TheSlotIsReadAtThePressNotBefore) {
     SetSlots({"", "", "", "C:\\old.exe"});
     Press(132);
