@@ -1,0 +1,317 @@
+#!/usr/bin/env python3
+"""How long "how many new since T" takes, on mailboxes of 100, 1,000, 10,000 and 100,000
+messages of which 5 are new, over IMAP and POP3, for our library and for reference clients.
+
+Usage: bench/mail/mail_bench.py [--sizes 100,1000] [--runs 7] [--cache DIR]
+
+The mailboxes are made once and kept in the cache folder (default /var/tmp/vrxmail-bench;
+100,000 messages take about 400 MB and 20 s to write). A private dovecot serves them on
+loopback. Our library is timed in-process by mail_bench_client (built here with g++ -O2);
+the reference clients are timed as README.md says. Medians of --runs runs after one warm-up.
+"""
+
+import argparse
+import hashlib
+import imaplib
+import os
+import shutil
+import signal
+import socket
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+from email.utils import formatdate
+from pathlib import Path
+
+HERE = Path(__file__).resolve().parent
+REPO = HERE.parents[1]
+SRC = REPO / "mailcheck" / "src"
+DOVECOT = "/usr/sbin/dovecot"
+NEW = 5
+MAIL_UID = 65534 if os.geteuid() == 0 else os.geteuid()
+CLIENT_SOURCES = ["arrival_cache.cpp", "civil_time.cpp", "header_dates.cpp", "host_port.cpp",
+                  "imap_date.cpp", "imap_scanner.cpp", "imap_session.cpp", "line_reader.cpp",
+                  "mail_check.cpp", "mail_date.cpp", "pop3_session.cpp", "since_stamp.cpp",
+                  "local_time_posix.cpp", "socket_errors_posix.cpp", "tcp_posix.cpp"]
+
+
+def build_client(cache):
+    sources = [SRC / s for s in CLIENT_SOURCES] + [HERE / "mail_bench_client.cpp"]
+    digest = hashlib.sha256(b"".join(p.read_bytes() for p in sources)).hexdigest()[:16]
+    exe = cache / f"mail_bench_client-{digest}"
+    if not exe.exists():
+        print("building mail_bench_client (g++ -O2) ...", flush=True)
+        subprocess.run(["g++", "-std=c++17", "-O2", "-pthread", f"-I{SRC}", *map(str, sources),
+                        "-o", str(exe)], check=True)
+    return exe
+
+
+def make_mailbox(cache, size, since):
+    """size messages: size-5 arrived over the year up to two days before since, 5 after it."""
+    home = cache / "home" / f"n{size}"
+    done = home / "made"
+    recipe = f"{since} year-to-two-days-before"
+    if done.exists() and done.read_text() == recipe:
+        return
+    shutil.rmtree(home, ignore_errors=True)
+    maildir = home / "Maildir"
+    for sub in ("new", "cur", "tmp"):
+        (maildir / sub).mkdir(parents=True)
+    print(f"writing a mailbox of {size} messages ...", flush=True)
+    old = size - NEW
+    span = 363 * 86400
+    times = [since - 365 * 86400 + (i * span) // max(old, 1) for i in range(old)]
+    times += [since + 60 + i * 60 for i in range(NEW)]
+    for i, arrival in enumerate(times):
+        date = formatdate(arrival, usegmt=True)
+        name = f"{arrival}.M{i:06d}.bench"
+        path = maildir / "new" / name
+        path.write_bytes((f"Return-Path: <s@example.org>\r\n"
+                          f"Received: from relay.example.org by mx.example.org; {date}\r\n"
+                          f"Date: {date}\r\nFrom: s@example.org\r\nTo: n{size}@example.org\r\n"
+                          f"Subject: message {i}\r\n\r\n" + "body line\r\n" * 20).encode())
+        os.utime(path, (arrival, arrival))
+    for path in [home, *home.rglob("*")]:
+        os.chown(path, MAIL_UID, MAIL_UID)
+    done.write_text(recipe)
+
+
+class Dovecot:
+    def __init__(self, cache, sizes):
+        self.dir = Path(tempfile.mkdtemp(prefix="vrxmail-bench-dovecot."))
+        self.dir.chmod(0o755)
+        ports = []
+        for _ in range(2):
+            with socket.socket() as s:
+                s.bind(("127.0.0.1", 0))
+                ports.append(s.getsockname()[1])
+        self.imap_port, self.pop3_port = ports
+        (self.dir / "users").write_text("".join(
+            f"n{n}:{{PLAIN}}pw:{MAIL_UID}:{MAIL_UID}::{cache / 'home' / f'n{n}'}\n" for n in sizes))
+        for sub in ("base", "state"):
+            (self.dir / sub).mkdir()
+        (self.dir / "dovecot.conf").write_text(f"""\
+instance_name = vrxmail-bench-{os.getpid()}
+base_dir = {self.dir}/base
+state_dir = {self.dir}/state
+log_path = {self.dir}/dovecot.log
+listen = 127.0.0.1
+protocols = imap pop3
+ssl = no
+disable_plaintext_auth = no
+auth_failure_delay = 0
+mail_location = maildir:~/Maildir
+first_valid_uid = 1
+passdb {{
+  driver = passwd-file
+  args = scheme=PLAIN {self.dir}/users
+}}
+userdb {{
+  driver = passwd-file
+  args = {self.dir}/users
+}}
+service imap-login {{
+  inet_listener imap {{
+    port = {self.imap_port}
+  }}
+  inet_listener imaps {{
+    port = 0
+  }}
+}}
+service pop3-login {{
+  inet_listener pop3 {{
+    port = {self.pop3_port}
+  }}
+  inet_listener pop3s {{
+    port = 0
+  }}
+}}
+service anvil {{
+  unix_listener anvil-auth-penalty {{
+    mode = 0
+  }}
+}}
+""")
+        self.process = subprocess.Popen(
+            [DOVECOT, "-F", "-c", str(self.dir / "dovecot.conf")],
+            env={"TZ": "UTC", "PATH": "/usr/sbin:/usr/bin:/sbin:/bin"},
+            stdin=subprocess.DEVNULL, start_new_session=True)
+        deadline = time.monotonic() + 10
+        while not all(self._answers(p) for p in ports):
+            if self.process.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("dovecot did not start")
+            time.sleep(0.01)
+
+    @staticmethod
+    def _answers(port):
+        try:
+            with socket.create_connection(("127.0.0.1", port), timeout=0.5):
+                return True
+        except OSError:
+            return False
+
+    def stop(self):
+        if self.process.poll() is None:
+            os.killpg(self.process.pid, signal.SIGKILL)
+            self.process.wait(10)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+def timed(fn, runs):
+    fn()  # warm-up
+    values = []
+    result = None
+    for _ in range(runs):
+        start = time.perf_counter()
+        result = fn()
+        values.append((time.perf_counter() - start) * 1000)
+    return statistics.median(values), result
+
+
+def imaplib_since(port, user, since):
+    day = time.strftime("%d-%b-%Y", time.gmtime(since - 86400))
+    m = imaplib.IMAP4("127.0.0.1", port)
+    m.login(user, "pw")
+    m.select("INBOX", readonly=True)
+    _, data = m.uid("SEARCH", None, "SINCE", day)
+    uids = data[0].split()
+    count = 0
+    if uids:
+        _, data = m.uid("FETCH", b",".join(uids).decode(), "(INTERNALDATE)")
+        for item in data:
+            text = item.decode() if isinstance(item, bytes) else item[0].decode()
+            stamp = imaplib.Internaldate2tuple(text.encode())
+            if stamp and time.mktime(stamp) >= since:
+                count += 1
+    m.logout()
+    return count
+
+
+def imaplib_younger(port, user, since):
+    m = imaplib.IMAP4("127.0.0.1", port)
+    m.login(user, "pw")
+    m.select("INBOX", readonly=True)
+    _, data = m.uid("SEARCH", None, "YOUNGER", str(int(time.time()) - since))
+    m.logout()
+    return len(data[0].split())
+
+
+def curl_imap(port, user, since):
+    day = time.strftime("%d-%b-%Y", time.gmtime(since - 86400))
+    url = f"imap://127.0.0.1:{port}/INBOX"
+    out = subprocess.run(
+        ["curl", "-s", "-u", f"{user}:pw", url, "-X", f"UID SEARCH RETURN (SAVE) SINCE {day}",
+         "--next", "-s", "-u", f"{user}:pw", url, "-X", "UID FETCH $ (INTERNALDATE)"],
+        capture_output=True, text=True, check=True).stdout
+    count = 0
+    for line in out.splitlines():
+        if "INTERNALDATE" in line:
+            stamp = imaplib.Internaldate2tuple(line.encode())
+            if stamp and time.mktime(stamp) >= since:
+                count += 1
+    return count
+
+
+def fetchmail_check(protocol, port, user, workdir):
+    rc = workdir / f"fetchmailrc-{protocol}-{user}"
+    rc.write_text(f"poll 127.0.0.1 protocol {protocol} port {port} user \"{user}\" "
+                  f"password \"pw\" keep\n")
+    rc.chmod(0o600)
+    env = dict(os.environ, HOME=str(workdir), FETCHMAILHOME=str(workdir))
+    done = subprocess.run(["fetchmail", "--check", "--nosyslog", "--sslproto", "", "-f", str(rc),
+                           "--pidfile", str(workdir / "fetchmail.pid"),
+                           *(["--uidl"] if protocol == "POP3" else [])],
+                          capture_output=True, text=True, env=env)
+    words = [line for line in (done.stdout + done.stderr).splitlines()
+             if line and "Running as root" not in line]
+    return words[0][:100] if words else f"exit status {done.returncode}"
+
+
+def client(exe, mode, protocol, port, user, since, runs):
+    out = subprocess.run([str(exe), mode, protocol, f"127.0.0.1:{port}", user, "pw", str(since),
+                          str(runs)], capture_output=True, text=True, check=True).stdout
+    return {line.split()[0]: (float(line.split()[1]), int(line.split()[2]))
+            for line in out.splitlines()}
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--sizes", default="100,1000,10000,100000")
+    parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--cache", default=os.environ.get("VRXMAIL_BENCH_CACHE",
+                                                          "/var/tmp/vrxmail-bench"))
+    args = parser.parse_args()
+    sizes = [int(s) for s in args.sizes.split(",")]
+    cache = Path(args.cache)
+    cache.mkdir(parents=True, exist_ok=True)
+    cache.chmod(0o755)
+    (cache / "home").mkdir(exist_ok=True)
+    exe = build_client(cache)
+    since_file = cache / "since"
+    if not since_file.exists():
+        now = int(time.time())
+        since_file.write_text(str(now - now % 60 - 86400))
+    since = int(since_file.read_text())
+    for n in sizes:
+        make_mailbox(cache, n, since)
+    os.environ["TZ"] = "UTC"
+    time.tzset()
+    server = Dovecot(cache, sizes)
+    work = Path(tempfile.mkdtemp(prefix="vrxmail-bench-work."))
+    rows = []
+    try:
+        for n in sizes:
+            user = f"n{n}"
+            runs = args.runs if n < 100000 else max(3, args.runs // 2)
+            lib_imap = client(exe, "library", "imap", server.imap_port, user, since, runs)
+            lib_pop3 = client(exe, "library", "pop3", server.pop3_port, user, since, runs)
+            bare = client(exe, "bare-pop3", "pop3", server.pop3_port, user, since, runs)
+            since_ms, since_count = timed(lambda: imaplib_since(server.imap_port, user, since), runs)
+            younger_ms, younger_count = timed(
+                lambda: imaplib_younger(server.imap_port, user, since), runs)
+            curl_ms, curl_count = timed(lambda: curl_imap(server.imap_port, user, since), runs)
+            fm_imap_ms, fm_imap = timed(
+                lambda: fetchmail_check("IMAP", server.imap_port, user, work), runs)
+            fm_pop3_ms, fm_pop3 = timed(
+                lambda: fetchmail_check("POP3", server.pop3_port, user, work), runs)
+            rows.append((n, lib_imap["first"], (since_ms, since_count), (younger_ms, younger_count),
+                         (curl_ms, curl_count), (fm_imap_ms, fm_imap), lib_pop3["first"],
+                         lib_pop3["recheck"], bare["bare"], (fm_pop3_ms, fm_pop3)))
+    finally:
+        server.stop()
+        shutil.rmtree(work, ignore_errors=True)
+
+    print()
+    print(f"Median ms (count found) of {args.runs} runs; {NEW} new messages in each mailbox.")
+    print()
+    print("IMAP                                 " + "".join(f"{n:>16,}" for n in sizes))
+    labels = ["our library (in-process)", "imaplib SINCE+FETCH, exact filter",
+              "imaplib UID SEARCH YOUNGER", "curl SEARCH SAVE + FETCH $ (process)",
+              "fetchmail --check (process, unseen)"]
+    for i, label in enumerate(labels):
+        cells = []
+        for row in rows:
+            ms, found = row[1 + i]
+            cells.append(f"{ms:9.1f} ({found})" if isinstance(found, int) else f"{ms:9.1f} (-)")
+        print(f"  {label:<35}" + "".join(f"{c:>16}" for c in cells))
+    print()
+    print("POP3                                 " + "".join(f"{n:>16,}" for n in sizes))
+    labels = ["our library, first check", "our library, re-check unchanged",
+              "bare newest-first TOP scan", "fetchmail --check --uidl (process)"]
+    for i, label in enumerate(labels):
+        cells = []
+        for row in rows:
+            ms, found = row[6 + i]
+            cells.append(f"{ms:9.1f} ({found})" if isinstance(found, int) else f"{ms:9.1f} (-)")
+        print(f"  {label:<35}" + "".join(f"{c:>16}" for c in cells))
+    print()
+    print("fetchmail's own words, last run:")
+    for row in rows:
+        print(f"  {row[0]:>7,} IMAP: {row[5][1]}")
+        print(f"  {row[0]:>7,} POP3: {row[9][1]}")
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,170 @@
+// Times "how many new since T" in-process, so that no process start is counted.
+//   mail_bench_client library imap|pop3 HOST:PORT USER PASSWORD SINCE RUNS
+//     prints "first <median ms> <count>" (every run with an empty arrival cache) and, for
+//     POP3, "recheck <median ms> <count>" (the cache kept from the run before).
+//   mail_bench_client bare-pop3 HOST:PORT USER PASSWORD SINCE RUNS
+//     prints "bare <median ms> <count>": STAT, then TOP n 0 from the newest message, stopping
+//     at the first one older than SINCE, with nothing remembered.
+// SINCE is seconds since 1970 UTC.
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "arrival_cache.h"
+#include "header_dates.h"
+#include "host_port.h"
+#include "mail_check.h"
+
+namespace {
+
+using namespace vrxmail;
+using Clock = std::chrono::steady_clock;
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double msSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+int library(const std::string& protocol, const CheckJob& base, int runs) {
+  CheckJob job = base;
+  job.type = protocol == "imap" ? kImap : kPop3;
+  std::vector<double> first;
+  std::vector<double> recheck;
+  int32_t count = -1;
+  {
+    // Warm-up, as for every client: the server's caches, not ours.
+    ArrivalCache cache;
+    CheckContext context;
+    context.cache = &cache;
+    runCheck(job, context);
+  }
+  for (int i = 0; i < runs; ++i) {
+    ArrivalCache cache;
+    CheckContext context;
+    context.cache = &cache;
+    Clock::time_point start = Clock::now();
+    CheckOutcome o = runCheck(job, context);
+    first.push_back(msSince(start));
+    if (o.result != 0) {
+      std::fprintf(stderr, "check failed: %d\n", o.result);
+      return 1;
+    }
+    count = o.newCount;
+    if (job.type == kPop3) {
+      start = Clock::now();
+      o = runCheck(job, context);
+      recheck.push_back(msSince(start));
+      if (o.result != 0 || o.newCount != count) return 1;
+    }
+  }
+  std::printf("first %.2f %d\n", median(first), count);
+  if (!recheck.empty()) std::printf("recheck %.2f %d\n", median(recheck), count);
+  return 0;
+}
+
+// The plainest client there is: blocking socket, one command at a time.
+class BareClient {
+ public:
+  explicit BareClient(const Endpoint& e) {
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* list = nullptr;
+    if (::getaddrinfo(e.host.c_str(), std::to_string(e.port).c_str(), &hints, &list) != 0) return;
+    fd_ = ::socket(list->ai_family, list->ai_socktype, list->ai_protocol);
+    if (::connect(fd_, list->ai_addr, list->ai_addrlen) != 0) {
+      ::close(fd_);
+      fd_ = -1;
+    }
+    ::freeaddrinfo(list);
+  }
+  ~BareClient() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool ok() const { return fd_ >= 0; }
+  void send(const std::string& s) { (void)!::write(fd_, s.data(), s.size()); }
+  bool line(std::string& out) {
+    for (;;) {
+      const std::size_t nl = buf_.find('\n');
+      if (nl != std::string::npos) {
+        out = buf_.substr(0, nl > 0 && buf_[nl - 1] == '\r' ? nl - 1 : nl);
+        buf_.erase(0, nl + 1);
+        return true;
+      }
+      char chunk[65536];
+      const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+      if (n <= 0) return false;
+      buf_.append(chunk, static_cast<std::size_t>(n));
+    }
+  }
+
+ private:
+  int fd_ = -1;
+  std::string buf_;
+};
+
+int barePop3(const CheckJob& job, int runs) {
+  std::vector<double> times;
+  int count = 0;
+  for (int i = -1; i < runs; ++i) {  // run -1 is the warm-up
+    const Clock::time_point start = Clock::now();
+    BareClient c(job.endpoint);
+    if (!c.ok()) return 1;
+    std::string l;
+    c.line(l);
+    c.send("USER " + job.user + "\r\n");
+    c.line(l);
+    c.send("PASS " + job.password + "\r\n");
+    c.line(l);
+    c.send("STAT\r\n");
+    c.line(l);
+    long n = std::strtol(l.c_str() + 4, nullptr, 10);
+    count = 0;
+    for (; n > 0; --n) {
+      c.send("TOP " + std::to_string(n) + " 0\r\n");
+      c.line(l);
+      std::string headers;
+      while (c.line(l) && l != ".") headers += l + "\r\n";
+      const auto arrival = arrivalFromHeaders(headers);
+      if (arrival && *arrival < job.since) break;
+      ++count;
+    }
+    c.send("QUIT\r\n");
+    c.line(l);
+    if (i >= 0) times.push_back(msSince(start));
+  }
+  std::printf("bare %.2f %d\n", median(times), count);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 8) {
+    std::fprintf(stderr, "usage: %s library imap|pop3 | bare-pop3 ...\n", argv[0]);
+    return 2;
+  }
+  const std::string mode = argv[1];
+  CheckJob job;
+  const auto endpoint = parseHostPort(argv[3], 0);
+  if (!endpoint) return 2;
+  job.endpoint = *endpoint;
+  job.user = argv[4];
+  job.password = argv[5];
+  job.since = std::strtoll(argv[6], nullptr, 10);
+  const int runs = std::max(1, std::atoi(argv[7]));
+  if (mode == "library") return library(argv[2], job, runs);
+  if (mode == "bare-pop3") return barePop3(job, runs);
+  return 2;
+}
