@@ -29,9 +29,8 @@ int RegistryKey::SetRoot(RegHandle hive) {
     CloseCurrent();
     if (root_) registry_.CloseKey(root_);
 
-    hive_ = hive;
     RegHandle opened = 0;
-    root_ = registry_.OpenKey(hive_, "software", &opened) == kErrorSuccess ? opened : 0;
+    root_ = registry_.OpenKey(hive, "software", &opened) == kErrorSuccess ? opened : 0;
     current_ = 0;
     return root_ ? 1 : 0;
 }

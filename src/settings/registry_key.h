@@ -35,7 +35,6 @@ private:
 
     RegistryApi& registry_;
     const Direction direction_;
-    RegHandle hive_ = 0;
     RegHandle root_ = 0;
     RegHandle current_ = 0;
     int32_t Dirty = 0;
