@@ -2,7 +2,7 @@
 """How long "how many new since T" takes, on mailboxes of 100, 1,000, 10,000 and 100,000
 messages of which 5 are new, over IMAP and POP3, for our library and for reference clients.
 
-Usage: bench/mail/mail_bench.py [--sizes 100,1000] [--runs 7] [--cache DIR]
+Usage: bench/mail/mail_bench.py [--sizes 100,1000] [--runs 15] [--cache DIR]
 
 The mailboxes are made once and kept in the cache folder (default /var/tmp/vrxmail-bench;
 100,000 messages take about 400 MB and 20 s to write). A private dovecot serves them on
@@ -239,7 +239,7 @@ def client(exe, mode, protocol, port, user, since, runs):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--sizes", default="100,1000,10000,100000")
-    parser.add_argument("--runs", type=int, default=7)
+    parser.add_argument("--runs", type=int, default=15)
     parser.add_argument("--cache", default=os.environ.get("VRXMAIL_BENCH_CACHE",
                                                           "/var/tmp/vrxmail-bench"))
     args = parser.parse_args()

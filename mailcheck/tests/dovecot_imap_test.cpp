@@ -91,7 +91,8 @@ TEST_F(DovecotImap, CountsNoneOneAndMany) {
 
 TEST_F(DovecotImap, StampInLocalZonesAcrossADayBoundary) {
   // Yesterday 23:50 UTC is today in UTC+10 and still yesterday afternoon in UTC-8.
-  const int64_t midnight = minuteAgo(0) - minuteAgo(0) % 86400;
+  const int64_t now = minuteAgo(0);
+  const int64_t midnight = now - now % 86400;
   const int64_t t = midnight - 600;
   const std::string user = dovecot->newUser();
   deliverAt(user, t - 30);
@@ -144,7 +145,8 @@ TEST_F(DovecotImapByDay, CountsExactlyAroundTheStampsMinute) {
 }
 
 TEST_F(DovecotImapByDay, ZonesAndDayBoundaryWithTheExactFilter) {
-  const int64_t midnight = minuteAgo(0) - minuteAgo(0) % 86400;
+  const int64_t now = minuteAgo(0);
+  const int64_t midnight = now - now % 86400;
   const int64_t t = midnight - 600;
   const std::string user = dovecot->newUser();
   for (const int64_t at : {t - 86400 - 5, t - 1, t, midnight, midnight + 1}) deliverAt(user, at);

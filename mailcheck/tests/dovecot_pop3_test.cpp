@@ -107,7 +107,8 @@ TEST_F(DovecotPop3, StopsAtTheFirstOlderMessageAndRemembersWhatItSaw) {
 
 TEST_F(DovecotPop3, ReceivedDatesInOtherZones) {
   ScopedTimeZone zone("AEST-10");
-  const int64_t t = minuteAgo(0) - minuteAgo(0) % 86400 - 600;
+  const int64_t now = minuteAgo(0);
+  const int64_t t = now - now % 86400 - 600;
   const std::string user = dovecot->newUser();
   auto deliverZoned = [&](int64_t at, int zoneMinutes) {
     const std::string message = "Received: from a by b; " + mailDateText(at, zoneMinutes) +
