@@ -12,9 +12,9 @@ sys.path.insert(0, str(SYSTEM_TESTS))
 
 import quilpad_harness as qh  # noqa: E402
 
-_spec = importlib.util.spec_from_file_location("system_conftest", SYSTEM_TESTS / "conftest.py")
-_system = importlib.util.module_from_spec(_spec)
-_spec.loader.exec_module(_system)
+_found = importlib.util.spec_from_file_location("system_conftest", SYSTEM_TESTS / "conftest.py")
+_system = importlib.util.module_from_spec(_found)
+_found.loader.exec_module(_system)
 
 xvfb = _system.xvfb
 prefix_template = _system.prefix_template
