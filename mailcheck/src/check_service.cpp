@@ -4,7 +4,7 @@
 #include <new>
 #include <system_error>
 
-#include "host_port.h"
+#include "server_address.h"
 #include "local_time.h"
 #include "result_codes.h"
 #include "since_stamp.h"
@@ -49,16 +49,16 @@ int32_t CheckService::start(const MailRequest* request) {
   const std::string stamp = request->sinceStamp;
   const std::string host = request->host;
   check->summaryPrefix = std::string(check->job.type == kImap ? "IMAP " : "POP3 ");
-  const std::optional<Endpoint> endpoint =
-      parseHostPort(host, check->job.type == kImap ? kImapPort : kPop3Port);
+  const std::optional<ServerAddress> address = parseServerAddress(host, check->job.type);
   const std::optional<CivilTime> civil = parseSinceStamp(stamp);
   const std::optional<int64_t> since = civil ? epochFromLocal(*civil) : std::nullopt;
-  if (!endpoint) {
+  if (!address) {
     check->preparedResult = kWsaHostNotFound;
     check->summaryPrefix += host;
   } else {
-    check->job.endpoint = *endpoint;
-    check->summaryPrefix += endpoint->host + ":" + std::to_string(endpoint->port);
+    check->job.endpoint = address->endpoint;
+    check->job.security = address->security;
+    check->summaryPrefix += describe(*address);
   }
   check->summaryPrefix += " since " + stamp;
   if (!since) {

@@ -35,8 +35,12 @@ std::string quoted(const std::string& s) {
 }  // namespace
 
 ImapSession::ImapSession(std::string user, std::string password, int64_t since,
-                         int64_t (*clock)())
-    : user_(std::move(user)), password_(std::move(password)), since_(since), clock_(clock) {}
+                         int64_t (*clock)(), bool startTls)
+    : user_(std::move(user)),
+      password_(std::move(password)),
+      since_(since),
+      clock_(clock),
+      startTls_(startTls) {}
 
 std::string ImapSession::takeOutput() { return std::exchange(output_, std::string()); }
 
@@ -59,6 +63,10 @@ void ImapSession::logout(int32_t count) {
 int32_t ImapSession::awaitedCommandCode() const {
   switch (state_) {
     case State::greeting: return kBadCommandResponse;
+    case State::tlsCapability: return kStartTlsUnavailable;
+    case State::startTls: return kStartTlsRefused;
+    case State::tlsUpgrade: return kTlsHandshakeFailed;
+    case State::capabilityAfterTls: return kBadCommandResponse;
     case State::login: return kImapLoginRefused;
     case State::capability: return kBadCommandResponse;
     case State::examine: return kBadCommandResponse;
@@ -104,6 +112,9 @@ void ImapSession::onResponse(std::string_view response) {
       statusToken.kind == ImapToken::atom ? statusToken.text : std::string_view();
   const std::string_view tail = scanner.rest();
   switch (state_) {
+    case State::tlsCapability: handleTlsCapability(status); break;
+    case State::startTls: handleStartTls(status); break;
+    case State::capabilityAfterTls: handleCapabilityAfterTls(status); break;
     case State::login: handleLogin(status, tail); break;
     case State::capability: handleCapability(status); break;
     case State::examine: handleExamine(status); break;
@@ -111,20 +122,78 @@ void ImapSession::onResponse(std::string_view response) {
     case State::fetch: handleFetch(status); break;
     case State::logout: state_ = State::done; break;
     case State::greeting:
+    case State::tlsUpgrade:
     case State::done: break;
   }
 }
 
 void ImapSession::handleGreeting(std::string_view status, std::string_view tail) {
   if (equalsNoCase(status, "OK")) {
-    readCapabilityCode(tail);
-    sendLogin();
+    const bool listed = readCapabilityCode(tail);
+    if (!startTls_) {
+      sendLogin();
+    } else if (listed) {
+      askForTls();
+    } else {
+      send("CAPABILITY");
+      state_ = State::tlsCapability;
+    }
+  } else if (startTls_ && equalsNoCase(status, "PREAUTH")) {
+    // Already logged in over an open line: STARTTLS is no longer allowed.
+    fail(kStartTlsUnavailable);
+    send("LOGOUT");
   } else if (equalsNoCase(status, "PREAUTH")) {
     loginCapabilities_ = readCapabilityCode(tail);
     afterLogin();
   } else {
     fail(kBadCommandResponse);
   }
+}
+
+void ImapSession::handleTlsCapability(std::string_view status) {
+  if (!equalsNoCase(status, "OK")) {
+    fail(kStartTlsUnavailable);
+    send("LOGOUT");
+    return;
+  }
+  askForTls();
+}
+
+void ImapSession::askForTls() {
+  if (!hasStartTls_) {
+    fail(kStartTlsUnavailable);
+    send("LOGOUT");
+    return;
+  }
+  send("STARTTLS");
+  state_ = State::startTls;
+}
+
+void ImapSession::handleStartTls(std::string_view status) {
+  if (!equalsNoCase(status, "OK")) {
+    fail(kStartTlsRefused);
+    send("LOGOUT");
+    return;
+  }
+  state_ = State::tlsUpgrade;
+}
+
+void ImapSession::onTlsStarted() {
+  if (state_ != State::tlsUpgrade) return;
+  hasStartTls_ = false;
+  hasWithin_ = false;
+  hasEsearch_ = false;
+  send("CAPABILITY");
+  state_ = State::capabilityAfterTls;
+}
+
+void ImapSession::handleCapabilityAfterTls(std::string_view status) {
+  if (!equalsNoCase(status, "OK")) {
+    fail(kBadCommandResponse);
+    send("LOGOUT");
+    return;
+  }
+  sendLogin();
 }
 
 void ImapSession::sendLogin() {
@@ -253,8 +322,10 @@ bool ImapSession::readCapabilityCode(std::string_view tail) {
 void ImapSession::readCapabilities(std::string_view list) {
   hasWithin_ = false;
   hasEsearch_ = false;
+  hasStartTls_ = false;
   ImapScanner scanner(list);
   for (ImapToken t = scanner.next(); t.kind == ImapToken::atom; t = scanner.next()) {
+    if (equalsNoCase(t.text, "STARTTLS")) hasStartTls_ = true;
     if (equalsNoCase(t.text, "WITHIN")) hasWithin_ = true;
     if (equalsNoCase(t.text, "ESEARCH")) hasEsearch_ = true;
   }

@@ -1,5 +1,7 @@
 // The IMAP conversation of one check (RFC 3501, RFC 5032 WITHIN, RFC 4731 ESEARCH):
 // LOGIN, EXAMINE INBOX, count the messages that arrived at or after the since-time, LOGOUT.
+// With STARTTLS required (RFC 3501 6.2.1): the capabilities, STARTTLS, and after the upgrade
+// the capabilities again, all before LOGIN; a server that does not offer it gets no LOGIN.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +16,8 @@ namespace vrxmail {
 class ImapSession {
  public:
   // since and now are seconds since 1970 UTC; now is read again when the search is sent.
-  ImapSession(std::string user, std::string password, int64_t since, int64_t (*clock)());
+  ImapSession(std::string user, std::string password, int64_t since, int64_t (*clock)(),
+              bool startTls = false);
 
   // One complete response: a line with any literals inline ("{n}\r\n" and n bytes).
   void onResponse(std::string_view response);
@@ -23,16 +26,27 @@ class ImapSession {
 
   std::string takeOutput();
   bool finished() const { return state_ == State::done; }
+  // STARTTLS was answered OK: the stream must be secured before anything else is read or sent.
+  bool wantsTls() const { return state_ == State::tlsUpgrade; }
+  // The stream is secured: everything learnt before is forgotten and asked again.
+  void onTlsStarted();
   CheckOutcome outcome() const { return outcome_; }
   // The code a missing or broken answer in the current state stands for.
   int32_t awaitedCommandCode() const;
 
  private:
-  enum class State { greeting, login, capability, examine, search, fetch, logout, done };
+  enum class State {
+    greeting, tlsCapability, startTls, tlsUpgrade, capabilityAfterTls,
+    login, capability, examine, search, fetch, logout, done
+  };
 
   void handleGreeting(std::string_view status, std::string_view tail);
   void handleLogin(std::string_view status, std::string_view tail);
   void handleCapability(std::string_view status);
+  void handleTlsCapability(std::string_view status);
+  void handleStartTls(std::string_view status);
+  void handleCapabilityAfterTls(std::string_view status);
+  void askForTls();
   void handleExamine(std::string_view status);
   void handleSearch(std::string_view status);
   void handleFetch(std::string_view status);
@@ -61,6 +75,8 @@ class ImapSession {
   unsigned nextTag_ = 1;
   CheckOutcome outcome_;
 
+  bool startTls_ = false;
+  bool hasStartTls_ = false;
   bool hasWithin_ = false;
   bool hasEsearch_ = false;
   bool loginCapabilities_ = false;

@@ -21,7 +21,13 @@ ReadStatus fromIo(IoStatus s) {
 }  // namespace
 
 LineReader::LineReader(Transport& transport, std::size_t maxTotalBytes)
-    : transport_(transport), maxTotal_(maxTotalBytes) {}
+    : transport_(&transport), maxTotal_(maxTotalBytes) {}
+
+void LineReader::restartOn(Transport& transport) {
+  transport_ = &transport;
+  buffer_.clear();
+  start_ = 0;
+}
 
 ReadResult LineReader::fill() {
   if (total_ >= maxTotal_) return {ReadStatus::overLimit, 0};
@@ -32,7 +38,7 @@ ReadResult LineReader::fill() {
   const std::size_t old = buffer_.size();
   const std::size_t want = std::min(kChunk, maxTotal_ - total_);
   buffer_.resize(old + want);
-  const IoResult r = transport_.receiveSome(&buffer_[old], want);
+  const IoResult r = transport_->receiveSome(&buffer_[old], want);
   buffer_.resize(old + (r.status == IoStatus::ok ? r.bytes : 0));
   if (r.status != IoStatus::ok) return {fromIo(r.status), r.error};
   total_ += r.bytes;

@@ -25,11 +25,14 @@ class LineReader {
   ReadResult readExact(std::string& out, std::size_t count);
 
   std::size_t totalReceived() const { return total_; }
+  // Reads from another transport from now on (a secured stream after STARTTLS). Bytes already
+  // received on the old one are dropped: nothing sent before the upgrade may count after it.
+  void restartOn(Transport& transport);
 
  private:
   ReadResult fill();
 
-  Transport& transport_;
+  Transport* transport_;
   std::size_t maxTotal_;
   std::size_t total_ = 0;
   std::string buffer_;

@@ -45,6 +45,30 @@ bool flush(Session& session, Transport& transport, CheckOutcome& broken) {
   return false;
 }
 
+// Secures the stream in place; false with the outcome set when that failed.
+bool secure(std::unique_ptr<Transport>& transport, const CheckJob& job,
+            const CheckContext& context, CheckOutcome& failed) {
+  int32_t error = 0;
+  std::unique_ptr<Transport> tls = context.secure(std::move(transport), job.endpoint.host, error);
+  if (!tls) {
+    failed = {error != 0 ? error : kTlsHandshakeFailed, 0};
+    return false;
+  }
+  transport = std::move(tls);
+  return true;
+}
+
+// After STARTTLS or STLS was answered OK: the upgrade, then the session's next commands.
+template <typename Session>
+bool upgradeIfAsked(Session& session, std::unique_ptr<Transport>& transport, LineReader& reader,
+                    const CheckJob& job, const CheckContext& context, CheckOutcome& failed) {
+  if (!session.wantsTls()) return true;
+  if (!secure(transport, job, context, failed)) return false;
+  reader.restartOn(*transport);
+  session.onTlsStarted();
+  return flush(session, *transport, failed);
+}
+
 // The count is known and LOGOUT or QUIT is sent: the server's goodbye is not waited for, so
 // a server that never answers it cannot delay the report.
 template <typename Session>
@@ -67,21 +91,24 @@ CheckOutcome afterReadFailure(Session& session, ReadResult r) {
   return {ioCode(r, awaited), 0};
 }
 
-CheckOutcome runPop3(Transport& transport, const CheckJob& job, const CheckContext& context) {
+CheckOutcome runPop3(std::unique_ptr<Transport>& transport, const CheckJob& job,
+                     const CheckContext& context) {
   Pop3Session session(job.user, job.password, job.since, *context.cache,
                       job.endpoint.host + ":" + std::to_string(job.endpoint.port) + "\n" +
-                          job.user);
-  LineReader reader(transport, context.limits.maxTotalBytes);
+                          job.user,
+                      job.security == Security::startTls);
+  LineReader reader(*transport, context.limits.maxTotalBytes);
   std::string line;
   CheckOutcome broken;
   while (!session.finished() && !loggingOut(session)) {
     const ReadResult r = reader.readLine(line, context.limits.maxResponseBytes);
     if (r.status != ReadStatus::ok) return afterReadFailure(session, r);
     session.onLine(line);
-    if (!flush(session, transport, broken)) {
+    if (!flush(session, *transport, broken)) {
       return session.finished() || session.awaitedCommandCode() == kSuccess ? session.outcome()
                                                                              : broken;
     }
+    if (!upgradeIfAsked(session, transport, reader, job, context, broken)) return broken;
   }
   return session.outcome();
 }
@@ -103,20 +130,23 @@ ReadResult readImapResponse(LineReader& reader, std::string& response, std::size
   }
 }
 
-CheckOutcome runImap(Transport& transport, const CheckJob& job, const CheckContext& context) {
+CheckOutcome runImap(std::unique_ptr<Transport>& transport, const CheckJob& job,
+                     const CheckContext& context) {
   ImapSession session(job.user, job.password, job.since,
-                      context.clock != nullptr ? context.clock : epochNow);
-  LineReader reader(transport, context.limits.maxTotalBytes);
+                      context.clock != nullptr ? context.clock : epochNow,
+                      job.security == Security::startTls);
+  LineReader reader(*transport, context.limits.maxTotalBytes);
   std::string response;
   CheckOutcome broken;
   while (!session.finished() && !loggingOut(session)) {
     const ReadResult r = readImapResponse(reader, response, context.limits.maxResponseBytes);
     if (r.status != ReadStatus::ok) return afterReadFailure(session, r);
     session.onResponse(response);
-    if (!flush(session, transport, broken)) {
+    if (!flush(session, *transport, broken)) {
       return session.finished() || session.awaitedCommandCode() == kSuccess ? session.outcome()
                                                                              : broken;
     }
+    if (!upgradeIfAsked(session, transport, reader, job, context, broken)) return broken;
   }
   return session.outcome();
 }
@@ -131,7 +161,11 @@ CheckOutcome runCheck(const CheckJob& job, const CheckContext& context) {
   int32_t error = 0;
   std::unique_ptr<Transport> transport = context.connect(job.endpoint, bounds, error);
   if (!transport) return {error != 0 ? error : kWsaHostNotFound, 0};
-  return job.type == kImap ? runImap(*transport, job, context) : runPop3(*transport, job, context);
+  CheckOutcome failed;
+  if (job.security == Security::implicitTls && !secure(transport, job, context, failed)) {
+    return failed;
+  }
+  return job.type == kImap ? runImap(transport, job, context) : runPop3(transport, job, context);
 }
 
 }  // namespace vrxmail

@@ -9,6 +9,8 @@
 #include "check_limits.h"
 #include "check_outcome.h"
 #include "mail_request.h"
+#include "server_address.h"
+#include "tls_stream.h"
 #include "transport.h"
 
 namespace vrxmail {
@@ -19,6 +21,7 @@ constexpr uint16_t kImapPort = 143;
 struct CheckJob {
   ServerType type = kPop3;
   Endpoint endpoint;
+  Security security = Security::plain;
   std::string user;
   std::string password;
   int64_t since = 0;  // seconds since 1970 UTC
@@ -27,6 +30,7 @@ struct CheckJob {
 struct CheckContext {
   CheckLimits limits;
   Connector connect = openTcp;
+  TlsStarter secure = startTls;
   ArrivalCache* cache = &ArrivalCache::process();
   int64_t (*clock)() = nullptr;  // seconds since 1970 UTC; the platform clock when null
   const std::atomic<bool>* abort = nullptr;

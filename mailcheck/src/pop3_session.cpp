@@ -45,12 +45,13 @@ bool validUid(std::string_view uid) {
 }  // namespace
 
 Pop3Session::Pop3Session(std::string user, std::string password, int64_t since,
-                         ArrivalCache& cache, std::string cacheScope)
+                         ArrivalCache& cache, std::string cacheScope, bool startTls)
     : user_(std::move(user)),
       password_(std::move(password)),
       since_(since),
       cache_(cache),
-      cacheScope_(std::move(cacheScope)) {}
+      cacheScope_(std::move(cacheScope)),
+      startTls_(startTls) {}
 
 std::string Pop3Session::takeOutput() { return std::exchange(output_, std::string()); }
 
@@ -71,6 +72,12 @@ void Pop3Session::quit() {
 int32_t Pop3Session::awaitedCommandCode() const {
   switch (state_) {
     case State::greeting: return kBadCommandResponse;
+    case State::capa:
+    case State::capaData: return kStartTlsUnavailable;
+    case State::stls: return kStartTlsRefused;
+    case State::tlsUpgrade: return kTlsHandshakeFailed;
+    case State::capaAfterTls:
+    case State::capaAfterTlsData: return kBadCommandResponse;
     case State::user:
     case State::pass: return kPop3LoginRejected;
     case State::stat: return kPop3StatFailed;
@@ -98,6 +105,14 @@ void Pop3Session::onConnectionLost() {
 void Pop3Session::onLine(std::string_view line) {
   switch (state_) {
     case State::greeting: handleGreeting(line); break;
+    case State::capa: handleCapa(line); break;
+    case State::capaData: handleCapaData(line); break;
+    case State::stls: handleStls(line); break;
+    case State::capaAfterTls: handleCapaAfterTls(line); break;
+    case State::capaAfterTlsData:
+      if (line == ".") sendUser();
+      break;
+    case State::tlsUpgrade: break;
     case State::user: handleUser(line); break;
     case State::pass: handlePass(line); break;
     case State::stat: handleStat(line); break;
@@ -117,6 +132,65 @@ void Pop3Session::handleGreeting(std::string_view line) {
     fail(kBadCommandResponse);
     return;
   }
+  if (startTls_) {
+    send("CAPA");
+    state_ = State::capa;
+    return;
+  }
+  sendUser();
+}
+
+void Pop3Session::handleCapa(std::string_view line) {
+  if (!isOk(line)) {
+    // Without CAPA the server cannot say that it offers STLS.
+    fail(kStartTlsUnavailable);
+    send("QUIT");
+    return;
+  }
+  hasStls_ = false;
+  state_ = State::capaData;
+}
+
+void Pop3Session::handleCapaData(std::string_view line) {
+  if (line != ".") {
+    std::string_view rest = line;
+    if (equalsNoCase(word(rest), "STLS")) hasStls_ = true;
+    return;
+  }
+  if (!hasStls_) {
+    fail(kStartTlsUnavailable);
+    send("QUIT");
+    return;
+  }
+  send("STLS");
+  state_ = State::stls;
+}
+
+void Pop3Session::handleStls(std::string_view line) {
+  if (!isOk(line)) {
+    fail(kStartTlsRefused);
+    send("QUIT");
+    return;
+  }
+  state_ = State::tlsUpgrade;
+}
+
+void Pop3Session::onTlsStarted() {
+  if (state_ != State::tlsUpgrade) return;
+  send("CAPA");
+  state_ = State::capaAfterTls;
+}
+
+void Pop3Session::handleCapaAfterTls(std::string_view line) {
+  // CAPA is optional; its answer after the upgrade changes nothing this check uses.
+  if (isOk(line)) {
+    state_ = State::capaAfterTlsData;
+  } else {
+    sendUser();
+  }
+}
+
+void Pop3Session::sendUser() {
   if (!sendable(user_) || !sendable(password_)) {
     fail(kPop3LoginRejected);
     send("QUIT");

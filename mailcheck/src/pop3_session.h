@@ -2,7 +2,8 @@
 // message backwards UIDL n and, for a message not seen before, TOP n 0, until the first
 // message older than the since-time; QUIT. Nothing is deleted. A server without TOP (it is
 // optional) gets LIST n and, for a message of at most 256 KiB, RETR n; RSET before QUIT then
-// undoes the read marks.
+// undoes the read marks. With STLS required (RFC 2595): CAPA, STLS, and after the upgrade
+// CAPA again, all before USER; a server that does not offer STLS gets no USER or PASS.
 #pragma once
 
 #include <cstdint>
@@ -18,22 +19,34 @@ class Pop3Session {
  public:
   // cacheScope tells mailboxes apart in the cache (server and user).
   Pop3Session(std::string user, std::string password, int64_t since, ArrivalCache& cache,
-              std::string cacheScope);
+              std::string cacheScope, bool startTls = false);
 
   void onLine(std::string_view line);
   void onConnectionLost();
 
   std::string takeOutput();
   bool finished() const { return state_ == State::done; }
+  // STLS was answered +OK: the stream must be secured before anything else is read or sent.
+  bool wantsTls() const { return state_ == State::tlsUpgrade; }
+  // The stream is secured: the capabilities are asked again.
+  void onTlsStarted();
   CheckOutcome outcome() const { return outcome_; }
   int32_t awaitedCommandCode() const;
   // Headers fetched by this check (TOP commands answered).
   uint32_t headersFetched() const { return headersFetched_; }
 
  private:
-  enum class State { greeting, user, pass, stat, uidl, top, topData, list, retr, retrData, quit, done };
+  enum class State {
+    greeting, capa, capaData, stls, tlsUpgrade, capaAfterTls, capaAfterTlsData,
+    user, pass, stat, uidl, top, topData, list, retr, retrData, quit, done
+  };
 
   void handleGreeting(std::string_view line);
+  void handleCapa(std::string_view line);
+  void handleCapaData(std::string_view line);
+  void handleStls(std::string_view line);
+  void handleCapaAfterTls(std::string_view line);
+  void sendUser();
   void handleUser(std::string_view line);
   void handlePass(std::string_view line);
   void handleStat(std::string_view line);
@@ -65,6 +78,8 @@ class Pop3Session {
   std::string cacheKey_;
   std::string headers_;
   uint32_t headersFetched_ = 0;
+  bool startTls_ = false;
+  bool hasStls_ = false;
   bool withoutTop_ = false;
   bool retrieved_ = false;
   bool inBody_ = false;

@@ -19,6 +19,18 @@ constexpr int32_t kPop3UidlFailed = code(0xE00C0202u);
 constexpr int32_t kPop3StatFailed = code(0xE00C0203u);
 constexpr int32_t kPop3LoginRejected = code(0xE00C0204u);    // USER or PASS answered -ERR
 
+// Securing the connection. No password is sent after any of these.
+constexpr int32_t kTlsHandshakeFailed = code(0xE00C0300u);   // no TLS session could be made
+constexpr int32_t kStartTlsUnavailable = code(0xE00C0301u);  // STARTTLS / STLS not offered
+constexpr int32_t kStartTlsRefused = code(0xE00C0302u);      // STARTTLS / STLS not answered OK
+// The server's certificate. With several faults the first in this order is reported.
+constexpr int32_t kCertSelfSigned = code(0xE00C0310u);       // its own issuer, not trusted
+constexpr int32_t kCertUntrustedRoot = code(0xE00C0311u);    // chain ends at a root not trusted
+constexpr int32_t kCertIncompleteChain = code(0xE00C0312u);  // an issuer was not found
+constexpr int32_t kCertInvalid = code(0xE00C0313u);          // signature, usage, missing, ...
+constexpr int32_t kCertExpired = code(0xE00C0314u);          // outside its validity dates
+constexpr int32_t kCertNameMismatch = code(0xE00C0315u);     // not issued for the host name
+
 // Windows Sockets error numbers, also used by the POSIX build.
 constexpr int32_t kWsaInterrupted = 10004;     // the check was aborted
 constexpr int32_t kWsaInvalidArgument = 10022; // unreadable since-stamp

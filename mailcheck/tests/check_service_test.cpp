@@ -226,7 +226,7 @@ TEST_F(CheckServiceTest, LastReportLine) {
   ASSERT_EQ(service.start(&r), 0);
   ASSERT_TRUE(ReportSink::instance().take());
   const std::string expected =
-      "POP3 " + server.address() + " since 2026/12/06 12:10: result 0 new 0";
+      "POP3 plain:" + server.address() + " since 2026/12/06 12:10: result 0 new 0";
   // The line is written before the report is delivered.
   char buffer[256];
   EXPECT_EQ(service.lastReport(buffer, sizeof buffer), static_cast<int32_t>(expected.size()));

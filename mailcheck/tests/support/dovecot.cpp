@@ -84,8 +84,11 @@ bool Dovecot::start(const Options& options) {
     error_ = std::string(kDovecot) + " is missing: install dovecot-imapd and dovecot-pop3d";
     return false;
   }
+  const bool tls = !options.tlsChainFile.empty() && !options.tlsKeyFile.empty();
   imapPort_ = freePort();
   pop3Port_ = freePort();
+  imapsPort_ = tls ? freePort() : 0;
+  pop3sPort_ = tls ? freePort() : 0;
   for (const char* sub : {"base", "state", "home"}) fs::create_directories(dir_ + "/" + sub);
   fs::remove(dir_ + "/base/anvil-auth-penalty");
   {
@@ -112,7 +115,10 @@ bool Dovecot::start(const Options& options) {
        << "log_path = " << dir_ << "/dovecot.log\n"
        << "listen = 127.0.0.1\n"
        << "protocols = imap pop3\n"
-       << "ssl = no\n"
+       << (tls ? "ssl = yes\nssl_cert = <" + options.tlsChainFile + "\nssl_key = <" +
+                     options.tlsKeyFile + "\nssl_min_protocol = TLSv1.2\n"
+               : std::string("ssl = no\n"))
+       << "auth_verbose = yes\n"
        << "disable_plaintext_auth = no\n"
        << "auth_mechanisms = plain login\n"
        << "auth_failure_delay = 0\n"
@@ -121,9 +127,9 @@ bool Dovecot::start(const Options& options) {
        << "passdb {\n  driver = passwd-file\n  args = scheme=PLAIN " << dir_ << "/users\n}\n"
        << "userdb {\n  driver = passwd-file\n  args = " << dir_ << "/users\n}\n"
        << "service imap-login {\n  inet_listener imap {\n    port = " << imapPort_
-       << "\n  }\n  inet_listener imaps {\n    port = 0\n  }\n}\n"
+       << "\n  }\n  inet_listener imaps {\n    port = " << imapsPort_ << "\n  }\n}\n"
        << "service pop3-login {\n  inet_listener pop3 {\n    port = " << pop3Port_
-       << "\n  }\n  inet_listener pop3s {\n    port = 0\n  }\n}\n"
+       << "\n  }\n  inet_listener pop3s {\n    port = " << pop3sPort_ << "\n  }\n}\n"
        << "service anvil {\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n";
   if (options.withoutWithin) {
     conf << "protocol imap {\n  imap_capability = IMAP4rev1 LITERAL+ SASL-IR ID ENABLE IDLE\n}\n";
@@ -157,7 +163,7 @@ bool Dovecot::start(const Options& options) {
       error_ = "dovecot ended at start: " + readFile(dir_ + "/dovecot.log");
       return false;
     }
-    if (answers(imapPort_) && answers(pop3Port_)) {
+    if (answers(imapPort_) && answers(pop3Port_) && (!tls || (answers(imapsPort_) && answers(pop3sPort_)))) {
       error_.clear();
       return true;
     }
@@ -180,6 +186,8 @@ Dovecot::~Dovecot() {
     fs::remove_all(dir_, ignored);
   }
 }
+
+std::string Dovecot::log() const { return readFile(dir_ + "/dovecot.log"); }
 
 std::string Dovecot::newUser() {
   ++usersGiven_;

@@ -15,6 +15,9 @@ class Dovecot {
     // Advertise a capability list without WITHIN and ESEARCH after login.
     bool withoutWithin = false;
     int users = 12;
+    // With both set: TLS (STARTTLS on the plain ports, and the implicit TLS ports opened).
+    std::string tlsChainFile;
+    std::string tlsKeyFile;
   };
 
   explicit Dovecot(Options options);
@@ -26,6 +29,12 @@ class Dovecot {
   const std::string& error() const { return error_; }
   std::string imapAddress() const { return "127.0.0.1:" + std::to_string(imapPort_); }
   std::string pop3Address() const { return "127.0.0.1:" + std::to_string(pop3Port_); }
+  uint16_t imapPort() const { return imapPort_; }
+  uint16_t pop3Port() const { return pop3Port_; }
+  uint16_t imapsPort() const { return imapsPort_; }
+  uint16_t pop3sPort() const { return pop3sPort_; }
+  // The server's log so far (with every login attempt in it).
+  std::string log() const;
 
   // A user of its own with an empty mailbox; the password is password(user).
   std::string newUser();
@@ -45,6 +54,8 @@ class Dovecot {
   pid_t master_ = -1;
   uint16_t imapPort_ = 0;
   uint16_t pop3Port_ = 0;
+  uint16_t imapsPort_ = 0;
+  uint16_t pop3sPort_ = 0;
   int usersMade_ = 0;
   int usersGiven_ = 0;
   unsigned delivered_ = 0;
