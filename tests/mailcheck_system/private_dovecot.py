@@ -29,13 +29,20 @@ def _answers(port):
 
 
 class PrivateDovecot:
-    def __init__(self, users=("alice", "bob")):
+    def __init__(self, users=("alice", "bob"), tls_chain=None, tls_key=None):
+        """With tls_chain and tls_key (PEM files): STARTTLS on the plain ports and implicit
+        TLS on imaps_port and pop3s_port."""
         if not os.access(DOVECOT, os.X_OK):
             raise RuntimeError(f"{DOVECOT} is missing: install dovecot-imapd and dovecot-pop3d")
         self.dir = Path(tempfile.mkdtemp(prefix="vrxmail-wine-dovecot."))
         self.dir.chmod(0o755)  # the auth process runs as another user
         self.imap_port = _free_port()
         self.pop3_port = _free_port()
+        tls = tls_chain is not None and tls_key is not None
+        self.imaps_port = _free_port() if tls else 0
+        self.pop3s_port = _free_port() if tls else 0
+        ssl = (f"ssl = yes\nssl_cert = <{tls_chain}\nssl_key = <{tls_key}\n"
+               "ssl_min_protocol = TLSv1.2") if tls else "ssl = no"
         self.users = users
         self._count = 0
         for sub in ("base", "state", "home"):
@@ -56,7 +63,8 @@ state_dir = {self.dir}/state
 log_path = {self.dir}/dovecot.log
 listen = 127.0.0.1
 protocols = imap pop3
-ssl = no
+{ssl}
+auth_verbose = yes
 disable_plaintext_auth = no
 auth_failure_delay = 0
 mail_location = maildir:~/Maildir
@@ -74,7 +82,7 @@ service imap-login {{
     port = {self.imap_port}
   }}
   inet_listener imaps {{
-    port = 0
+    port = {self.imaps_port}
   }}
 }}
 service pop3-login {{
@@ -82,7 +90,7 @@ service pop3-login {{
     port = {self.pop3_port}
   }}
   inet_listener pop3s {{
-    port = 0
+    port = {self.pop3s_port}
   }}
 }}
 service anvil {{
@@ -97,7 +105,8 @@ service anvil {{
             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
             start_new_session=True)
         deadline = time.monotonic() + 10
-        while not (_answers(self.imap_port) and _answers(self.pop3_port)):
+        ports = [p for p in (self.imap_port, self.pop3_port, self.imaps_port, self.pop3s_port) if p]
+        while not all(_answers(p) for p in ports):
             if self.process.poll() is not None or time.monotonic() > deadline:
                 log = (self.dir / "dovecot.log").read_text(errors="replace") \
                     if (self.dir / "dovecot.log").exists() else ""
@@ -108,6 +117,10 @@ service anvil {{
     @staticmethod
     def password(user):
         return "pw-" + user
+
+    def log(self):
+        path = self.dir / "dovecot.log"
+        return path.read_text(errors="replace") if path.exists() else ""
 
     def maildir(self, user):
         return self.dir / "home" / user / "Maildir"
