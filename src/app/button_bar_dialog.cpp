@@ -1,6 +1,7 @@
 #include "app/button_bar_dialog.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "app/about_dialog.h"
 #include "app/menu_text.h"
@@ -8,9 +9,14 @@
 #include "app/process_state.h"
 #include "app/tray_icon.h"
 #include "app/wait_cursor.h"
+#include "device/device_codes.h"
+#include "device/win32_device_channel.h"
+#include "device/win32_hotkey_worker.h"
 #include "device/win32_media_player.h"
+#include "device/win32_volume.h"
 #include "i18n/language_table.h"
 #include "i18n/win32_system_language.h"
+#include "mail/win32_mail_library.h"
 #include "resource.h"
 
 namespace qp {
@@ -60,6 +66,15 @@ bool ButtonBarDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_DESTROY:
         OnDestroy();
         return false;  // default destroy processing follows
+    case WM_TIMER:
+        OnVolumeTimer();
+        return false;
+    case kArmVolumeTimerMessage:
+        OnArmVolumeTimer();
+        return true;
+    case WM_QUERYENDSESSION:
+        SendDeviceCommand(kEndNotice);
+        return false;  // log-off or shutdown may go on
     case WM_LBUTTONDOWN:
         OnLButtonDown(ClientPoint(lParam));
         return false;
@@ -131,17 +146,29 @@ BOOL ButtonBarDialog::OnInitDialog() {
         GetClientRect(hwnd(), &ClientRectAtStart);
         buttons_.SetRoles(TheSettings().Values().Style);
         PrepareTrayMenu();
-        // Then the sound and mail-program defaults, the device and mail library
-        // (whose failure ends the process with status 1) and the volume.
+        // The sound and mail-program defaults come here.
+        OpenDeviceAndMailLibrary();
+        InitVolume(hwnd());
+        SendDeviceCommand(kStartNotice);
         buttons_.SetButtonImages();
         buttons_.CreateTips();
         buttons_.AttachTips();
         buttons_.RefreshSlots(TheSettings().Values().Style);
-        // The two workers start here.
+        StartHotkeyWorker();
+        // The mail worker starts here.
         TransferSettings(Direction::Save);
     }
     ChooseStartLayout();
     return TRUE;
+}
+
+// Both are needed; the user hears of every failure, the library's first, and then the
+// process ends without showing the window, starting a worker or saving a setting.
+void ButtonBarDialog::OpenDeviceAndMailLibrary() {
+    OpenDevice();
+    if (!LoadMailLibrary(hwnd())) StartupFailed = 1;
+    if (!CheckDeviceOpen(hwnd())) StartupFailed = 1;
+    if (StartupFailed == 1) std::exit(1);
 }
 
 void ButtonBarDialog::AddAboutToSystemMenu() {
@@ -186,6 +213,10 @@ void ButtonBarDialog::OnDestroy() {
     TheTrayIcon().Remove();
     StopWorkers = 1;
     SetEvent(MailPollEvent.get());
+    // The hot-key worker ends before the mixer closes and the window object goes away.
+    StopHotkeyWorker();
+    AbortMailCheck();
+    CloseMixer();
     TransferSettings(Direction::Save);
 }
 

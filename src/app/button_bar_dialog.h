@@ -44,6 +44,7 @@ private:
     void ShowWindowPopup();
     void ShowAbout();
     void AddAboutToSystemMenu();
+    void OpenDeviceAndMailLibrary();
     void ChooseStartLayout();
 
     void AddTrayIcon();

@@ -7,6 +7,7 @@ import os
 
 import pytest
 
+import device_helpers
 import quilpad_harness as qh
 
 
@@ -65,7 +66,9 @@ def probe(prefix):
 
 @pytest.fixture
 def quilpad(prefix):
-    """Quilpad installed in the test's prefix, not started yet."""
+    """Quilpad installed in the test's prefix with the device driver running, not started
+    yet."""
     if not qh.PROGRAM_EXE.is_file():
         pytest.fail(f"{qh.PROGRAM_EXE} is missing: build first (scripts/build)", pytrace=False)
+    device_helpers.install_driver(prefix)
     return qh.Quilpad(prefix).install()

@@ -1,0 +1,68 @@
+#include "mail/win32_mail_library.h"
+
+#include "app/message_box.h"
+
+namespace qp {
+
+namespace {
+
+using GetNewMailEntry = int32_t(__cdecl*)(MailRequest*);
+using GetMailAbortEntry = int32_t(__cdecl*)();
+
+// Written once on the user-interface thread before any worker exists; read-only after.
+struct MailLibrary {
+    GetNewMailEntry getNewMail = nullptr;
+    GetMailAbortEntry getMailAbort = nullptr;
+};
+MailLibrary library;
+
+static_assert(sizeof(MailRequest) == 28, "the library reads a 28-byte record");
+
+// GetProcAddress's result through the one function type that converts to any other.
+template <class Entry>
+Entry AsEntry(FARPROC found) {
+    return reinterpret_cast<Entry>(reinterpret_cast<void (*)()>(found));
+}
+
+struct EntryPoint {
+    const char* name;
+    const char* missingMessage;
+};
+constexpr EntryPoint kEntryPoints[] = {
+    {"GetNewMail", "Unable to get GetNewMail-address. Aborting"},
+    {"GetMailAbort", "Unable to get GetMailAbort-address. Aborting"},
+    {"GetMailHeader", "Unable to get GetMailHeader-address. Aborting"},
+    {"CancelCallBack", "Unable to get CancelCallBack-address. Aborting"},
+};
+
+}  // namespace
+
+bool LoadMailLibrary(HWND owner) {
+    // Never freed: the library's threads may call back until the process ends.
+    HMODULE module = LoadLibraryA("VRXMail.DLL");
+    if (!module) {
+        ShowMessage(owner, "Unable to load VRXMAIL.DLL.\n Aborting !");
+        return false;
+    }
+    FARPROC found[4];
+    for (int i = 0; i < 4; ++i) found[i] = GetProcAddress(module, kEntryPoints[i].name);
+    for (int i = 0; i < 4; ++i) {
+        if (!found[i]) {
+            ShowMessage(owner, kEntryPoints[i].missingMessage);
+            return false;
+        }
+    }
+    library.getNewMail = AsEntry<GetNewMailEntry>(found[0]);
+    library.getMailAbort = AsEntry<GetMailAbortEntry>(found[1]);
+    return true;
+}
+
+int32_t GetNewMail(MailRequest* request) {
+    return library.getNewMail ? library.getNewMail(request) : -1;
+}
+
+void AbortMailCheck() {
+    if (library.getMailAbort) library.getMailAbort();
+}
+
+}  // namespace qp
