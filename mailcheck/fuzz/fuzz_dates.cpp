@@ -9,6 +9,7 @@
 #include "host_port.h"
 #include "imap_date.h"
 #include "mail_date.h"
+#include "server_address.h"
 #include "since_stamp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
@@ -27,6 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   arrivalFromHeaders(text);
   if (const auto stamp = parseSinceStamp(text)) {
     if (!isValidCivil(*stamp)) __builtin_trap();
+  }
+  if (const auto a = parseServerAddress(text, kImap)) {
+    // The explicit form of an address reads back as the same address.
+    const auto again = parseServerAddress(describe(*a), kImap);
+    if (!again || again->endpoint.host != a->endpoint.host ||
+        again->endpoint.port != a->endpoint.port || again->security != a->security) {
+      __builtin_trap();
+    }
   }
   if (const auto e = parseHostPort(text, 143)) {
     if (e->host.empty() || e->port == 0) __builtin_trap();

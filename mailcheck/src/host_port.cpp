@@ -37,7 +37,10 @@ std::optional<Endpoint> parseHostPort(std::string_view text, uint16_t defaultPor
   if (!text.empty() && text.front() == '[') {
     const std::size_t close = text.find(']');
     if (close == std::string_view::npos || close == 1) return std::nullopt;
-    e.host.assign(text.substr(1, close - 1));
+    // Brackets hold an IPv6 address, nothing else.
+    const std::string_view inside = text.substr(1, close - 1);
+    if (!plainHost(inside) || inside.find(':') == std::string_view::npos) return std::nullopt;
+    e.host.assign(inside);
     const std::string_view after = text.substr(close + 1);
     if (!after.empty()) {
       if (after.front() != ':') return std::nullopt;
@@ -50,6 +53,7 @@ std::optional<Endpoint> parseHostPort(std::string_view text, uint16_t defaultPor
   const std::size_t colon = text.find(':');
   if (colon != std::string_view::npos && text.find(':', colon + 1) != std::string_view::npos) {
     // A bare IPv6 address: no port can follow it.
+    if (!plainHost(text)) return std::nullopt;
     e.host.assign(text);
     return e;
   }

@@ -32,7 +32,9 @@ TEST(HostPort, Ipv6Forms) {
 
 TEST(HostPort, Rejections) {
   for (const char* bad : {"", "host:", "host:0", "host:65536", "host:12a", ":110", "a b:110",
-                          "[::1", "[]:1", "[::1]x"}) {
+                          "[::1", "[]:1", "[::1]x",
+                          "[mail.example]:1", "[a b::1]",
+                          "a b::1", "x:y: z"}) {
     EXPECT_FALSE(parseHostPort(bad, 110)) << bad;
   }
 }

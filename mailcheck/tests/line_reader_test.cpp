@@ -69,5 +69,20 @@ TEST(LineReader, ExactRunsThenLines) {
   EXPECT_EQ(r.readExact(out, 1).status, ReadStatus::closed);
 }
 
+TEST(LineReader, BytesReceivedBeforeARestartAreDropped) {
+  // What a server sent after its STARTTLS answer, in plain text, must never count as its
+  // answer inside TLS.
+  ChunkTransport plain({"q1 OK Begin TLS\r\n* injected\r\nq2 OK ", "LOGIN done\r\n"});
+  ChunkTransport secured({"* CAPABILITY IMAP4rev1\r\n"});
+  LineReader r(plain, 1000);
+  std::string line;
+  ASSERT_EQ(r.readLine(line, 100).status, ReadStatus::ok);
+  EXPECT_EQ(line, "q1 OK Begin TLS");
+  r.restartOn(secured);
+  ASSERT_EQ(r.readLine(line, 100).status, ReadStatus::ok);
+  EXPECT_EQ(line, "* CAPABILITY IMAP4rev1");
+  EXPECT_EQ(r.readLine(line, 100).status, ReadStatus::closed);
+}
+
 }  // namespace
 }  // namespace vrxmail

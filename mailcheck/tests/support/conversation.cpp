@@ -40,15 +40,18 @@ CheckLimits quickLimits() {
 }
 
 CheckOutcome checkAgainst(const ScriptedServer& server, ServerType type,
-                          const CheckLimits& limits) {
+                          const CheckLimits& limits, Security security,
+                          const std::atomic<bool>* abort) {
   ArrivalCache cache;
   CheckContext context;
   context.limits = limits;
   context.cache = &cache;
   context.clock = tenMinutesLater;
+  context.abort = abort;
   CheckJob job;
   job.type = type;
   job.endpoint = *parseHostPort(server.address(), 1);
+  job.security = security;
   job.user = "u";
   job.password = "p";
   job.since = kSince;

@@ -2,12 +2,14 @@
 // and a reply; and a check run against such a server.
 #pragma once
 
+#include <atomic>
 #include <string>
 #include <vector>
 
 #include "check_limits.h"
 #include "check_outcome.h"
 #include "mail_request.h"
+#include "server_address.h"
 #include "support/scripted_server.h"
 
 namespace vrxmail::testing {
@@ -26,6 +28,8 @@ CheckLimits quickLimits();
 // One check against 127.0.0.1:port with user "u", password "p", since 2026-12-06 12:10 UTC,
 // the clock at 12:20.
 CheckOutcome checkAgainst(const ScriptedServer& server, ServerType type,
-                          const CheckLimits& limits = quickLimits());
+                          const CheckLimits& limits = quickLimits(),
+                          Security security = Security::plain,
+                          const std::atomic<bool>* abort = nullptr);
 
 }  // namespace vrxmail::testing
