@@ -78,7 +78,7 @@ class OpenSslTransport final : public Transport {
       ERR_clear_error();
       std::size_t written = 0;
       if (SSL_write_ex(ssl_.get(), data.data(), data.size(), &written) != 1) {
-        return {IoStatus::failed, 0, kWsaConnReset};
+        return {IoStatus::failed, 0, kTlsHandshakeFailed};
       }
     }
     IoResult r = flushOut();
@@ -94,7 +94,7 @@ class OpenSslTransport final : public Transport {
       if (r == 1) return {IoStatus::ok, n, 0};
       const int e = SSL_get_error(ssl_.get(), r);
       if (e == SSL_ERROR_ZERO_RETURN) return {IoStatus::closed, 0, 0};
-      if (e != SSL_ERROR_WANT_READ) return {IoStatus::failed, 0, kWsaConnReset};
+      if (e != SSL_ERROR_WANT_READ) return {IoStatus::failed, 0, kTlsHandshakeFailed};
       // Post-handshake messages (session tickets, key updates) may need an answer.
       const IoResult sent = flushOut();
       if (sent.status != IoStatus::ok) return sent;
