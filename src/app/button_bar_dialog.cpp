@@ -17,6 +17,7 @@
 #include "i18n/language_table.h"
 #include "i18n/win32_system_language.h"
 #include "mail/win32_mail_library.h"
+#include "mail/win32_mail_poll_worker.h"
 #include "resource.h"
 
 namespace qp {
@@ -108,6 +109,7 @@ bool ButtonBarDialog::OnCommand(int id) {
     case ID_SOUND_TOGGLE: OnSoundToggle(); return true;
     case ID_MESSAGE_TOGGLE: OnMessageToggle(); return true;
     case ID_NOTHING: return true;
+    case ID_RESTAMP_AND_CHECK: OnRestampAndCheck(); return true;
     case ID_STYLE_SWITCH: OnStyleSwitch(); return true;
     case ID_FLOAT_MINIMIZE: HideToTray(); return true;
     case ID_FLOAT_ABOUT: ShowAbout(); return true;
@@ -155,7 +157,7 @@ BOOL ButtonBarDialog::OnInitDialog() {
         buttons_.AttachTips();
         buttons_.RefreshSlots(TheSettings().Values().Style);
         StartHotkeyWorker();
-        // The mail worker starts here.
+        StartMailPollWorker();
         TransferSettings(Direction::Save);
     }
     ChooseStartLayout();
@@ -216,8 +218,18 @@ void ButtonBarDialog::OnDestroy() {
     // The hot-key worker ends before the mixer closes and the window object goes away.
     StopHotkeyWorker();
     AbortMailCheck();
+    StopMailPollWorker();
     CloseMixer();
     TransferSettings(Direction::Save);
+}
+
+// New mail counts from now on; a check follows at once.
+void ButtonBarDialog::OnRestampAndCheck() {
+    std::string stamp = CurrentTimeStamp();
+    TheSettings().Modify([&stamp](Settings& settings) { settings.LastNewTimeStamp = stamp; });
+    TransferSettings(Direction::Save);
+    PollNow = 1;
+    SetEvent(MailPollEvent.get());
 }
 
 bool ButtonBarDialog::OnSysCommand(WPARAM command) {

@@ -53,6 +53,7 @@ private:
     void Acknowledge();
     void PrepareTrayMenu();
     void OnOpen();
+    void OnRestampAndCheck();
     void OnSoundToggle();
     void OnMessageToggle();
     void ToggleTraySetting(int32_t Settings::*field, const char* name, int32_t next,

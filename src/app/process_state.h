@@ -23,6 +23,11 @@ extern std::atomic<int32_t> ResuspendPending;
 extern std::atomic<int32_t> BlinkShown;
 extern std::atomic<int32_t> BlinkStop;
 
+// A poll is wanted even with periodic polling off; a check has started and not yet
+// been reported.
+extern std::atomic<int32_t> PollNow;
+extern std::atomic<int32_t> PollBusy;
+
 // Control 1003; the workers write status texts into it.
 extern std::atomic<HWND> StatusStrip;
 extern RECT ClientRectAtStart;

@@ -17,12 +17,13 @@ public:
     // Icon id 1, flags message|icon|tip, callback 0x401, tip "Veranox".
     void Add(HWND owner, HICON icon);
     void Remove();
-    // Applies change to the record and sends it with NIM_MODIFY, as one step.
+    // Applies change to the record and sends it with NIM_MODIFY, as one step; returns
+    // the shell's answer.
     template <class Change>
-    void Modify(Change change) {
+    BOOL Modify(Change change) {
         std::lock_guard<std::mutex> hold(lock_);
         change(TrayIconData);
-        Shell_NotifyIconA(NIM_MODIFY, &TrayIconData);
+        return Shell_NotifyIconA(NIM_MODIFY, &TrayIconData);
     }
 
 private:

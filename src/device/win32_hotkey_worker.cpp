@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "app/process_state.h"
+#include "app/thread_wait.h"
 #include "app/unique_handle.h"
 #include "device/button_dispatch.h"
 #include "device/hotkey_actions.h"
@@ -32,22 +33,6 @@ public:
 private:
     HRESULT result_;
 };
-
-// Waits for handle at most timeoutMs. A launch on the worker may send messages to the
-// windows of this thread (the shell's DDE), so those are answered meanwhile instead of
-// leaving both threads waiting on each other until the time-out.
-bool WaitWhileAnsweringSentMessages(HANDLE handle, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        const DWORD spent = GetTickCount() - start;
-        const DWORD left = spent < timeoutMs ? timeoutMs - spent : 0;
-        const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_SENDMESSAGE);
-        if (woke == WAIT_OBJECT_0) return true;
-        if (woke != WAIT_OBJECT_0 + 1) return false;
-        MSG message;
-        PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
-}
 
 class HotkeyWorker {
 public:

@@ -1,0 +1,97 @@
+#include "mail/win32_mail_report.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+#include <cstring>
+
+#include "app/process_state.h"
+#include "app/tray_icon.h"
+#include "device/device_codes.h"
+#include "device/win32_device_channel.h"
+#include "mail/mail_report.h"
+#include "resource.h"
+#include "settings/settings.h"
+
+namespace qp {
+
+std::mutex MailStatusOrder;
+
+namespace {
+
+constexpr UINT kBalloonTimeoutMs = 10000;
+constexpr int kBlinkCycles = 20;
+constexpr DWORD kBlinkStepMs = 1000;
+
+template <size_t N>
+void CopyCut(char (&field)[N], const std::string& text) {
+    size_t length = text.size() < N - 1 ? text.size() : N - 1;
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
+}
+
+HICON ProgramIcon(int id) {
+    return LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id));
+}
+
+void ShowBalloon(const std::string& text) {
+    TheTrayIcon().Modify([&text](NOTIFYICONDATAA& data) {
+        CopyCut(data.szInfo, text);
+        CopyCut(data.szInfoTitle, "You Got Mail !");
+        data.uTimeout = kBalloonTimeoutMs;
+        data.dwInfoFlags = NIIF_INFO;
+        data.uFlags = NIF_INFO | NIF_ICON;
+    });
+}
+
+bool BlinkingStopped() { return BlinkStop != 0 || StopWorkers != 0; }
+
+// The record is the plain icon's again (no balloon) each time its picture changes.
+void ShowTrayIcon(HICON icon) {
+    BlinkShown = TheTrayIcon().Modify([icon](NOTIFYICONDATAA& data) {
+        data.hIcon = icon;
+        ResetTip(data);
+        data.uID = TrayIcon::kId;
+        data.uCallbackMessage = TrayIcon::kCallbackMessage;
+        data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    });
+}
+
+// One second blank, one second the program's icon, until the user acknowledges or
+// 20 cycles have passed; it always ends on the program's icon.
+void Blink() {
+    for (int cycle = 0; cycle < kBlinkCycles && !BlinkingStopped(); ++cycle) {
+        ShowTrayIcon(ProgramIcon(IDI_BLANK));
+        Sleep(kBlinkStepMs);
+        ShowTrayIcon(ProgramIcon(IDI_APP));
+        Sleep(kBlinkStepMs);
+    }
+}
+
+}  // namespace
+
+void MailCheckCallback(int32_t newCount, int32_t resultCode) {
+    PollBusy = 0;
+    PollNow = 0;
+
+    const Settings settings = TheSettings().Copy();
+    const MailReport report = PlanMailReport(
+        newCount, resultCode,
+        {settings.LastNewTimeStamp, settings.ShowMessage, settings.Sound, OsVersion.dwMinorVersion});
+    {
+        std::lock_guard<std::mutex> order(MailStatusOrder);
+        SetWindowTextA(StatusStrip, report.statusText.c_str());
+    }
+    if (report.led == MailReport::Led::Keep) return;
+    if (report.led == MailReport::Led::Off) {
+        SendDeviceCommand(kLedOff);
+        return;
+    }
+    SendDeviceCommand(kLedOn);
+    BlinkStop = 0;
+    if (report.balloon) ShowBalloon(report.statusText);
+    if (report.sound) PlaySoundA(settings.WavePath.c_str(), nullptr, SND_FILENAME);
+    if (report.blink) Blink();
+}
+
+}  // namespace qp
