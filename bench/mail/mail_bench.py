@@ -2,11 +2,12 @@
 """How long "how many new since T" takes, on mailboxes of 100, 1,000, 10,000 and 100,000
 messages of which 5 are new, over IMAP and POP3, for our library and for reference clients.
 
-Usage: bench/mail/mail_bench.py [--sizes 100,1000] [--runs 15] [--cache DIR]
+Usage: bench/mail/mail_bench.py [--sizes 100,1000] [--tls-sizes 10000] [--runs 15] [--cache DIR]
 
 The mailboxes are made once and kept in the cache folder (default /var/tmp/vrxmail-bench;
 100,000 messages take about 400 MB and 20 s to write). A private dovecot serves them on
-loopback. Our library is timed in-process by mail_bench_client (built here with g++ -O2);
+loopback, in plain text and over TLS (a root and a server certificate made with openssl for
+the run). Our library is timed in-process by mail_bench_client (built here with g++ -O2);
 the reference clients are timed as README.md says. Medians of --runs runs after one warm-up.
 """
 
@@ -14,9 +15,11 @@ import argparse
 import hashlib
 import imaplib
 import os
+import poplib
 import shutil
 import signal
 import socket
+import ssl
 import statistics
 import subprocess
 import sys
@@ -34,7 +37,8 @@ MAIL_UID = 65534 if os.geteuid() == 0 else os.geteuid()
 CLIENT_SOURCES = ["arrival_cache.cpp", "civil_time.cpp", "header_dates.cpp", "host_port.cpp",
                   "imap_date.cpp", "imap_scanner.cpp", "imap_session.cpp", "line_reader.cpp",
                   "mail_check.cpp", "mail_date.cpp", "pop3_session.cpp", "since_stamp.cpp",
-                  "local_time_posix.cpp", "socket_errors_posix.cpp", "tcp_posix.cpp"]
+                  "local_time_posix.cpp", "socket_errors_posix.cpp", "tcp_posix.cpp",
+                  "cert_faults.cpp", "server_address.cpp", "tls_openssl.cpp"]
 
 
 def build_client(cache):
@@ -44,7 +48,7 @@ def build_client(cache):
     if not exe.exists():
         print("building mail_bench_client (g++ -O2) ...", flush=True)
         subprocess.run(["g++", "-std=c++17", "-O2", "-pthread", f"-I{SRC}", *map(str, sources),
-                        "-o", str(exe)], check=True)
+                        "-o", str(exe), "-lssl", "-lcrypto"], check=True)
     return exe
 
 
@@ -78,16 +82,33 @@ def make_mailbox(cache, size, since):
     done.write_text(recipe)
 
 
+def make_certificates(folder):
+    """A root (root.pem) and a server certificate for 127.0.0.1 under it (server.pem/.key)."""
+    def openssl(*args):
+        subprocess.run(["openssl", *args], cwd=folder, check=True, capture_output=True)
+    ec = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes"]
+    openssl("req", "-x509", *ec, "-keyout", "root.key", "-out", "root.pem", "-days", "2",
+            "-subj", "/CN=Quilpad Bench Root", "-addext", "basicConstraints=critical,CA:TRUE")
+    openssl("req", "-new", *ec, "-keyout", "server.key", "-out", "server.csr",
+            "-subj", "/CN=127.0.0.1")
+    (folder / "server.ext").write_text("subjectAltName=IP:127.0.0.1,DNS:localhost\n"
+                                       "extendedKeyUsage=serverAuth\n")
+    openssl("x509", "-req", "-in", "server.csr", "-CA", "root.pem", "-CAkey", "root.key",
+            "-CAcreateserial", "-days", "2", "-extfile", "server.ext", "-out", "server.pem")
+
+
 class Dovecot:
     def __init__(self, cache, sizes):
         self.dir = Path(tempfile.mkdtemp(prefix="vrxmail-bench-dovecot."))
         self.dir.chmod(0o755)
+        make_certificates(self.dir)
+        self.roots = self.dir / "root.pem"
         ports = []
-        for _ in range(2):
+        for _ in range(4):
             with socket.socket() as s:
                 s.bind(("127.0.0.1", 0))
                 ports.append(s.getsockname()[1])
-        self.imap_port, self.pop3_port = ports
+        self.imap_port, self.pop3_port, self.imaps_port, self.pop3s_port = ports
         (self.dir / "users").write_text("".join(
             f"n{n}:{{PLAIN}}pw:{MAIL_UID}:{MAIL_UID}::{cache / 'home' / f'n{n}'}\n" for n in sizes))
         for sub in ("base", "state"):
@@ -99,7 +120,10 @@ state_dir = {self.dir}/state
 log_path = {self.dir}/dovecot.log
 listen = 127.0.0.1
 protocols = imap pop3
-ssl = no
+ssl = yes
+ssl_cert = <{self.dir}/server.pem
+ssl_key = <{self.dir}/server.key
+ssl_min_protocol = TLSv1.2
 disable_plaintext_auth = no
 auth_failure_delay = 0
 mail_location = maildir:~/Maildir
@@ -117,7 +141,7 @@ service imap-login {{
     port = {self.imap_port}
   }}
   inet_listener imaps {{
-    port = 0
+    port = {self.imaps_port}
   }}
 }}
 service pop3-login {{
@@ -125,7 +149,7 @@ service pop3-login {{
     port = {self.pop3_port}
   }}
   inet_listener pop3s {{
-    port = 0
+    port = {self.pop3s_port}
   }}
 }}
 service anvil {{
@@ -170,9 +194,16 @@ def timed(fn, runs):
     return statistics.median(values), result
 
 
-def imaplib_since(port, user, since):
+def imap_connection(port, tls):
+    """tls: None (plain) or an ssl.SSLContext for implicit TLS."""
+    if tls is None:
+        return imaplib.IMAP4("127.0.0.1", port)
+    return imaplib.IMAP4_SSL("127.0.0.1", port, ssl_context=tls)
+
+
+def imaplib_since(port, user, since, tls=None):
     day = time.strftime("%d-%b-%Y", time.gmtime(since - 86400))
-    m = imaplib.IMAP4("127.0.0.1", port)
+    m = imap_connection(port, tls)
     m.login(user, "pw")
     m.select("INBOX", readonly=True)
     _, data = m.uid("SEARCH", None, "SINCE", day)
@@ -189,8 +220,8 @@ def imaplib_since(port, user, since):
     return count
 
 
-def imaplib_younger(port, user, since):
-    m = imaplib.IMAP4("127.0.0.1", port)
+def imaplib_younger(port, user, since, tls=None):
+    m = imap_connection(port, tls)
     m.login(user, "pw")
     m.select("INBOX", readonly=True)
     _, data = m.uid("SEARCH", None, "YOUNGER", str(int(time.time()) - since))
@@ -198,12 +229,14 @@ def imaplib_younger(port, user, since):
     return len(data[0].split())
 
 
-def curl_imap(port, user, since):
+def curl_imap(port, user, since, roots=None):
     day = time.strftime("%d-%b-%Y", time.gmtime(since - 86400))
-    url = f"imap://127.0.0.1:{port}/INBOX"
+    url = f"{'imaps' if roots else 'imap'}://127.0.0.1:{port}/INBOX"
+    trust = ["--cacert", str(roots)] if roots else []
     out = subprocess.run(
-        ["curl", "-s", "-u", f"{user}:pw", url, "-X", f"UID SEARCH RETURN (SAVE) SINCE {day}",
-         "--next", "-s", "-u", f"{user}:pw", url, "-X", "UID FETCH $ (INTERNALDATE)"],
+        ["curl", "-s", *trust, "-u", f"{user}:pw", url, "-X",
+         f"UID SEARCH RETURN (SAVE) SINCE {day}",
+         "--next", "-s", *trust, "-u", f"{user}:pw", url, "-X", "UID FETCH $ (INTERNALDATE)"],
         capture_output=True, text=True, check=True).stdout
     count = 0
     for line in out.splitlines():
@@ -214,13 +247,15 @@ def curl_imap(port, user, since):
     return count
 
 
-def fetchmail_check(protocol, port, user, workdir):
-    rc = workdir / f"fetchmailrc-{protocol}-{user}"
+def fetchmail_check(protocol, port, user, workdir, roots=None):
+    rc = workdir / f"fetchmailrc-{protocol}-{user}-{'tls' if roots else 'plain'}"
+    tls = f" ssl sslcertck sslcertfile \"{roots}\"" if roots else ""
     rc.write_text(f"poll 127.0.0.1 protocol {protocol} port {port} user \"{user}\" "
-                  f"password \"pw\" keep\n")
+                  f"password \"pw\" keep{tls}\n")
     rc.chmod(0o600)
     env = dict(os.environ, HOME=str(workdir), FETCHMAILHOME=str(workdir))
-    done = subprocess.run(["fetchmail", "--check", "--nosyslog", "--sslproto", "", "-f", str(rc),
+    proto = [] if roots else ["--sslproto", ""]
+    done = subprocess.run(["fetchmail", "--check", "--nosyslog", *proto, "-f", str(rc),
                            "--pidfile", str(workdir / "fetchmail.pid"),
                            *(["--uidl"] if protocol == "POP3" else [])],
                           capture_output=True, text=True, env=env)
@@ -229,21 +264,92 @@ def fetchmail_check(protocol, port, user, workdir):
     return words[0][:100] if words else f"exit status {done.returncode}"
 
 
-def client(exe, mode, protocol, port, user, since, runs):
-    out = subprocess.run([str(exe), mode, protocol, f"127.0.0.1:{port}", user, "pw", str(since),
-                          str(runs)], capture_output=True, text=True, check=True).stdout
+def poplib_scan(port, user, since, tls):
+    """The bare newest-first TOP scan over implicit TLS, in Python (poplib)."""
+    from email.utils import parsedate_to_datetime
+    p = poplib.POP3_SSL("127.0.0.1", port, context=tls)
+    p.user(user)
+    p.pass_("pw")
+    n, _ = p.stat()
+    count = 0
+    for i in range(n, 0, -1):
+        _, lines, _ = p.top(i, 0)
+        received = [l for l in lines if l.lower().startswith(b"received:")]
+        date = received[0].decode().rsplit(";", 1)[1].strip() if received else None
+        if date and parsedate_to_datetime(date).timestamp() < since:
+            break
+        count += 1
+    p.quit()
+    return count
+
+
+def client(exe, mode, protocol, port, user, since, runs, form="", roots=None):
+    out = subprocess.run([str(exe), mode, protocol, f"{form}127.0.0.1:{port}", user, "pw",
+                          str(since), str(runs), *([str(roots)] if roots else [])],
+                         capture_output=True, text=True, check=True).stdout
     return {line.split()[0]: (float(line.split()[1]), int(line.split()[2]))
             for line in out.splitlines()}
+
+
+def tls_row(exe, server, n, since, runs, work):
+    """The same question over TLS: our library (OpenSSL behind the same seam as Schannel)
+    beside the same reference clients, all trusting only the run's root."""
+    user = f"n{n}"
+    runs = runs if n < 100000 else max(3, runs // 2)
+    roots = server.roots
+    context = ssl.create_default_context(cafile=str(roots))
+    imap_tls = client(exe, "library", "imap", server.imaps_port, user, since, runs, "tls:", roots)
+    imap_starttls = client(exe, "library", "imap", server.imap_port, user, since, runs,
+                           "starttls:", roots)
+    pop3_tls = client(exe, "library", "pop3", server.pop3s_port, user, since, runs, "tls:", roots)
+    pop3_starttls = client(exe, "library", "pop3", server.pop3_port, user, since, runs,
+                           "starttls:", roots)
+    imap = [
+        ("our library, implicit TLS (in-process)", imap_tls["first"]),
+        ("our library, STARTTLS (in-process)", imap_starttls["first"]),
+        ("imaplib SINCE+FETCH, exact filter",
+         timed(lambda: imaplib_since(server.imaps_port, user, since, context), runs)),
+        ("imaplib UID SEARCH YOUNGER",
+         timed(lambda: imaplib_younger(server.imaps_port, user, since, context), runs)),
+        ("curl SEARCH SAVE + FETCH $ (process)",
+         timed(lambda: curl_imap(server.imaps_port, user, since, roots), runs)),
+        ("fetchmail --check (process, unseen)",
+         timed(lambda: fetchmail_check("IMAP", server.imaps_port, user, work, roots), runs)),
+    ]
+    pop3 = [
+        ("our library, implicit TLS, first check", pop3_tls["first"]),
+        ("our library, implicit TLS, re-check", pop3_tls["recheck"]),
+        ("our library, STLS, first check", pop3_starttls["first"]),
+        ("poplib newest-first TOP scan",
+         timed(lambda: poplib_scan(server.pop3s_port, user, since, context), runs)),
+        ("fetchmail --check --uidl (process)",
+         timed(lambda: fetchmail_check("POP3", server.pop3s_port, user, work, roots), runs)),
+    ]
+    return n, imap, pop3
+
+
+def print_tls(tls_rows, runs):
+    for n, imap, pop3 in tls_rows:
+        for title, entries in ((f"IMAP over TLS, {n:,} messages", imap),
+                               (f"POP3 over TLS, {n:,} messages", pop3)):
+            print()
+            print(title)
+            for label, (ms, found) in entries:
+                shown = found if isinstance(found, int) else "-"
+                print(f"  {label:<42}{ms:9.1f} ({shown})")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--sizes", default="100,1000,10000,100000")
+    parser.add_argument("--tls-sizes", default="10000",
+                        help="sizes that also get the TLS rows (empty for none)")
     parser.add_argument("--runs", type=int, default=15)
     parser.add_argument("--cache", default=os.environ.get("VRXMAIL_BENCH_CACHE",
                                                           "/var/tmp/vrxmail-bench"))
     args = parser.parse_args()
-    sizes = [int(s) for s in args.sizes.split(",")]
+    sizes = [int(s) for s in args.sizes.split(",") if s]
+    tls_sizes = [int(s) for s in args.tls_sizes.split(",") if s]
     cache = Path(args.cache)
     cache.mkdir(parents=True, exist_ok=True)
     cache.chmod(0o755)
@@ -254,13 +360,15 @@ def main():
         now = int(time.time())
         since_file.write_text(str(now - now % 60 - 86400))
     since = int(since_file.read_text())
-    for n in sizes:
+    every_size = sorted(set(sizes) | set(tls_sizes))
+    for n in every_size:
         make_mailbox(cache, n, since)
     os.environ["TZ"] = "UTC"
     time.tzset()
-    server = Dovecot(cache, sizes)
+    server = Dovecot(cache, every_size)
     work = Path(tempfile.mkdtemp(prefix="vrxmail-bench-work."))
     rows = []
+    tls_rows = []
     try:
         for n in sizes:
             user = f"n{n}"
@@ -279,6 +387,8 @@ def main():
             rows.append((n, lib_imap["first"], (since_ms, since_count), (younger_ms, younger_count),
                          (curl_ms, curl_count), (fm_imap_ms, fm_imap), lib_pop3["first"],
                          lib_pop3["recheck"], bare["bare"], (fm_pop3_ms, fm_pop3)))
+        for n in tls_sizes:
+            tls_rows.append(tls_row(exe, server, n, since, args.runs, work))
     finally:
         server.stop()
         shutil.rmtree(work, ignore_errors=True)
@@ -306,6 +416,7 @@ def main():
             ms, found = row[6 + i]
             cells.append(f"{ms:9.1f} ({found})" if isinstance(found, int) else f"{ms:9.1f} (-)")
         print(f"  {label:<35}" + "".join(f"{c:>16}" for c in cells))
+    print_tls(tls_rows, args.runs)
     print()
     print("fetchmail's own words, last run:")
     for row in rows:

@@ -1,11 +1,13 @@
 // Times "how many new since T" in-process, so that no process start is counted.
-//   mail_bench_client library imap|pop3 HOST:PORT USER PASSWORD SINCE RUNS
+//   mail_bench_client library imap|pop3 HOST-TEXT USER PASSWORD SINCE RUNS [ROOTS.pem]
 //     prints "first <median ms> <count>" (every run with an empty arrival cache) and, for
 //     POP3, "recheck <median ms> <count>" (the cache kept from the run before).
 //   mail_bench_client bare-pop3 HOST:PORT USER PASSWORD SINCE RUNS
 //     prints "bare <median ms> <count>": STAT, then TOP n 0 from the newest message, stopping
 //     at the first one older than SINCE, with nothing remembered.
-// SINCE is seconds since 1970 UTC.
+// HOST-TEXT is read as the library reads it (tls:127.0.0.1:N, starttls:..., 127.0.0.1:N is
+// plain); with ROOTS.pem, TLS trusts only the roots in that file. SINCE is seconds since
+// 1970 UTC.
 #include <arpa/inet.h>
 #include <netdb.h>
 #include <sys/socket.h>
@@ -22,6 +24,8 @@
 #include "header_dates.h"
 #include "host_port.h"
 #include "mail_check.h"
+#include "server_address.h"
+#include "tls_openssl.h"
 
 namespace {
 
@@ -37,22 +41,29 @@ double msSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-int library(const std::string& protocol, const CheckJob& base, int runs) {
+int library(const std::string& protocol, const std::string& host, const std::string& roots,
+            const CheckJob& base, int runs) {
   CheckJob job = base;
   job.type = protocol == "imap" ? kImap : kPop3;
+  const auto address = parseServerAddress(host, job.type);
+  if (!address) return 2;
+  job.endpoint = address->endpoint;
+  job.security = address->security;
+  CheckContext shared;
+  if (!roots.empty()) shared.secure = tlsTrustingOnly(roots);
   std::vector<double> first;
   std::vector<double> recheck;
   int32_t count = -1;
   {
     // Warm-up, as for every client: the server's caches, not ours.
     ArrivalCache cache;
-    CheckContext context;
+    CheckContext context = shared;
     context.cache = &cache;
     runCheck(job, context);
   }
   for (int i = 0; i < runs; ++i) {
     ArrivalCache cache;
-    CheckContext context;
+    CheckContext context = shared;
     context.cache = &cache;
     Clock::time_point start = Clock::now();
     CheckOutcome o = runCheck(job, context);
@@ -151,20 +162,20 @@ int barePop3(const CheckJob& job, int runs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 8) {
+  if (argc != 8 && argc != 9) {
     std::fprintf(stderr, "usage: %s library imap|pop3 | bare-pop3 ...\n", argv[0]);
     return 2;
   }
   const std::string mode = argv[1];
   CheckJob job;
-  const auto endpoint = parseHostPort(argv[3], 0);
-  if (!endpoint) return 2;
-  job.endpoint = *endpoint;
   job.user = argv[4];
   job.password = argv[5];
   job.since = std::strtoll(argv[6], nullptr, 10);
   const int runs = std::max(1, std::atoi(argv[7]));
-  if (mode == "library") return library(argv[2], job, runs);
+  if (mode == "library") return library(argv[2], argv[3], argc == 9 ? argv[8] : "", job, runs);
+  const auto endpoint = parseHostPort(argv[3], 0);
+  if (!endpoint) return 2;
+  job.endpoint = *endpoint;
   if (mode == "bare-pop3") return barePop3(job, runs);
   return 2;
 }
