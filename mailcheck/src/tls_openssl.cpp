@@ -39,7 +39,8 @@ int noteFault(int preverified, X509_STORE_CTX* store) {
     case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT: faults->selfSigned = true; break;
     case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN: faults->untrustedRoot = true; break;
     case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
-    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY: faults->incompleteChain = true; break;
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE: faults->incompleteChain = true; break;
     case X509_V_ERR_CERT_HAS_EXPIRED:
     case X509_V_ERR_CERT_NOT_YET_VALID: faults->expired = true; break;
     case X509_V_ERR_HOSTNAME_MISMATCH:

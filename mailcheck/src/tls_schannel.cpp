@@ -10,6 +10,7 @@
 #include <security.h>
 #include <sspi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -159,11 +160,14 @@ class SchannelTransport final : public Transport {
         if (sent.status != IoStatus::ok) return ioCode(sent);
       }
       if (FAILED(s)) return kTlsHandshakeFailed;
+      if (s == SEC_I_INCOMPLETE_CREDENTIALS) {
+        // The server asks for a client certificate: go on, with the same input, without one.
+        needInput = false;
+        continue;
+      }
       keepExtra(in[1]);
       if (s == SEC_E_OK) break;
-      if (s != SEC_I_CONTINUE_NEEDED && s != SEC_I_INCOMPLETE_CREDENTIALS) {
-        return kTlsHandshakeFailed;
-      }
+      if (s != SEC_I_CONTINUE_NEEDED) return kTlsHandshakeFailed;
       needInput = incoming_.empty();
     }
     if (QueryContextAttributesA(context_.get(), SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK) {
