@@ -149,3 +149,33 @@ def test_a_library_without_cancel_callback_is_refused_then_the_device_checked(
     assert run.wait(20, "the program to end") == 1
     assert probe.find() is None
     assert_nothing_saved(prefix)
+
+
+
+def tray_updates(run):
+    """How often the program has changed its tray icon so far, from Wine's trace."""
+    return run.log().count("Shell_NotifyIconW dwMessage = 1,")
+
+
+def test_new_mail_blinks_the_tray_icon_until_acknowledged(quilpad, probe, prefix, dovecot):
+    empty_mailbox(dovecot)
+    dovecot.deliver("alice", STAMP_EPOCH_UTC + 60, "new")
+    configure(prefix, dovecot)
+    run = quilpad.start(extra_env={"WINEDEBUG": "fixme-all,trace+systray"})
+    probe.wait_for_bar(timeout=20)
+    wait_for_status(probe, lambda t: t.startswith("You have 1"), "the report")
+    # The balloon, then one change a second while the icon blinks.
+    start = tray_updates(run)
+    qh.wait_until(lambda: tray_updates(run) >= start + 4, 10, "the icon to blink")
+
+    probe.post(0x0401, 1, 0x0203)  # the user double-clicks the tray icon
+    # The acknowledgement puts the icon back and empties the balloon; the blinking sees
+    # the stop within one cycle of two seconds, so after that the icon stays as it is.
+    acknowledged = tray_updates(run)
+    qh.wait_until(lambda: tray_updates(run) >= acknowledged + 2, 10, "the acknowledgement")
+    time.sleep(2.5)
+    settled = tray_updates(run)
+    observed = time.monotonic()
+    while time.monotonic() - observed < 3:
+        assert tray_updates(run) == settled, "the icon still blinks after the acknowledgement"
+        time.sleep(0.2)
