@@ -163,7 +163,8 @@ bool Dovecot::start(const Options& options) {
       error_ = "dovecot ended at start: " + readFile(dir_ + "/dovecot.log");
       return false;
     }
-    if (answers(imapPort_) && answers(pop3Port_) && (!tls || (answers(imapsPort_) && answers(pop3sPort_)))) {
+    const bool tlsReady = !tls || (answers(imapsPort_) && answers(pop3sPort_));
+    if (answers(imapPort_) && answers(pop3Port_) && tlsReady) {
       error_.clear();
       return true;
     }
