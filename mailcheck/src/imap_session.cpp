@@ -10,6 +10,8 @@ namespace vrxmail {
 namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
+// Covers a difference between the clocks of the server and of this machine.
+constexpr int64_t kYoungerMargin = 3600;
 
 bool isAtom(const ImapToken& t, std::string_view text) {
   return t.kind == ImapToken::atom && equalsNoCase(t.text, text);
@@ -244,16 +246,18 @@ void ImapSession::handleExamine(std::string_view status) {
   sendSearch();
 }
 
+// The search only narrows the messages down; the arrival times fetched afterwards decide
+// exactly. YOUNGER is measured by the server's clock when it runs the search, so a
+// message of the stamp's very minute could fall a second outside an exact age: the age
+// carries a margin. The server reads SINCE as a day of its own zone, which may be a day
+// behind UTC.
 void ImapSession::sendSearch() {
   const int64_t age = clock_() - since_;
-  searchByAge_ = hasWithin_ && age >= 1;
   std::string command = "UID SEARCH ";
-  if (searchByAge_) {
-    if (hasEsearch_) command += "RETURN (COUNT) ";
-    command += "YOUNGER " + std::to_string(age);
+  if (hasEsearch_) command += "RETURN (MIN) ";
+  if (hasWithin_ && age >= 1) {
+    command += "YOUNGER " + std::to_string(age + kYoungerMargin);
   } else {
-    // The server reads SINCE as a day of its own zone, which may be a day behind UTC.
-    if (hasEsearch_) command += "RETURN (MIN) ";
     command += "SINCE " + searchDate(since_ - kSecondsPerDay);
   }
   send(command);
@@ -266,9 +270,7 @@ void ImapSession::handleSearch(std::string_view status) {
     send("LOGOUT");
     return;
   }
-  if (searchByAge_) {
-    logout(searchCount_ > INT32_MAX ? INT32_MAX : static_cast<int32_t>(searchCount_));
-  } else if (searchMin_ == 0) {
+  if (searchMin_ == 0) {
     logout(0);
   } else {
     send("UID FETCH " + std::to_string(searchMin_) + ":* (UID INTERNALDATE)");
@@ -350,7 +352,6 @@ void ImapSession::readSearchData(std::string_view rest) {
       searchFailed_ = true;
       return;
     }
-    ++searchCount_;
     if (searchMin_ == 0 || uid < searchMin_) searchMin_ = uid;
   }
 }
@@ -377,18 +378,14 @@ void ImapSession::readEsearchData(std::string_view rest) {
       searchFailed_ = true;
       return;
     }
-    if (equalsNoCase(name.text, "COUNT") || equalsNoCase(name.text, "MIN")) {
+    if (equalsNoCase(name.text, "MIN")) {
       const ImapToken value = scanner.next();
       uint64_t n = 0;
       if (value.kind != ImapToken::atom || !parseNumber(value.text, n) || n > UINT32_MAX) {
         searchFailed_ = true;
         return;
       }
-      if (equalsNoCase(name.text, "COUNT")) {
-        searchCount_ += n;
-      } else if (n > 0 && (searchMin_ == 0 || n < searchMin_)) {
-        searchMin_ = n;
-      }
+      if (n > 0 && (searchMin_ == 0 || n < searchMin_)) searchMin_ = n;
     } else if (!scanner.skipValue()) {
       searchFailed_ = true;
       return;

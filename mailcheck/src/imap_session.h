@@ -80,11 +80,9 @@ class ImapSession {
   bool hasWithin_ = false;
   bool hasEsearch_ = false;
   bool loginCapabilities_ = false;
-  bool searchByAge_ = false;
   bool searchFailed_ = false;
   bool searchSeen_ = false;
   bool fetchFailed_ = false;
-  uint64_t searchCount_ = 0;
   uint64_t searchMin_ = 0;
   std::set<uint64_t> arrivedSince_;
 };
