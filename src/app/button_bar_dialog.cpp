@@ -136,6 +136,7 @@ BOOL ButtonBarDialog::OnInitDialog() {
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(AppIcon));
     TransferSettings(Direction::Load);
     ResuspendPending = 0;
+    // The shutdown privilege, for putting the machine back to sleep, is enabled here.
     {
         WaitCursor wait;
         StatusStrip = Item(IDC_STATUS_STRIP);

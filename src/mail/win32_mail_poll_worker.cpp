@@ -65,7 +65,7 @@ private:
         request_ = {settings.ServerType, host_.c_str(), user_.c_str(), password_.c_str(),
                     since_.c_str(), 0, &MailCheckCallback};
 
-        std::lock_guard<std::mutex> order(MailStatusOrder);
+        std::lock_guard<std::mutex> order(MailStatusOrder());
         PollBusy = 1;
         if (GetNewMail(&request_) == 0) {
             SetWindowTextA(StatusStrip, "Start to logon the server and get mails, please wait...");

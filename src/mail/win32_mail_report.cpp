@@ -15,7 +15,10 @@
 
 namespace qp {
 
-std::mutex MailStatusOrder;
+std::mutex& MailStatusOrder() {
+    static std::mutex* const order = new std::mutex;
+    return *order;
+}
 
 namespace {
 
@@ -79,7 +82,7 @@ void MailCheckCallback(int32_t newCount, int32_t resultCode) {
         newCount, resultCode,
         {settings.LastNewTimeStamp, settings.ShowMessage, settings.Sound, OsVersion.dwMinorVersion});
     {
-        std::lock_guard<std::mutex> order(MailStatusOrder);
+        std::lock_guard<std::mutex> order(MailStatusOrder());
         SetWindowTextA(StatusStrip, report.statusText.c_str());
     }
     if (report.led == MailReport::Led::Keep) return;
