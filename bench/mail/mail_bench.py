@@ -28,10 +28,12 @@ import time
 from email.utils import formatdate
 from pathlib import Path
 
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "mailcheck_system"))
+from private_dovecot import start_dovecot  # noqa: E402
+
 HERE = Path(__file__).resolve().parent
 REPO = HERE.parents[1]
 SRC = REPO / "mailcheck" / "src"
-DOVECOT = "/usr/sbin/dovecot"
 NEW = 5
 MAIL_UID = 65534 if os.geteuid() == 0 else os.geteuid()
 CLIENT_SOURCES = ["arrival_cache.cpp", "civil_time.cpp", "header_dates.cpp", "host_port.cpp",
@@ -111,70 +113,8 @@ class Dovecot:
         self.imap_port, self.pop3_port, self.imaps_port, self.pop3s_port = ports
         (self.dir / "users").write_text("".join(
             f"n{n}:{{PLAIN}}pw:{MAIL_UID}:{MAIL_UID}::{cache / 'home' / f'n{n}'}\n" for n in sizes))
-        for sub in ("base", "state"):
-            (self.dir / sub).mkdir()
-        (self.dir / "dovecot.conf").write_text(f"""\
-instance_name = vrxmail-bench-{os.getpid()}
-base_dir = {self.dir}/base
-state_dir = {self.dir}/state
-log_path = {self.dir}/dovecot.log
-listen = 127.0.0.1
-protocols = imap pop3
-ssl = yes
-ssl_cert = <{self.dir}/server.pem
-ssl_key = <{self.dir}/server.key
-ssl_min_protocol = TLSv1.2
-disable_plaintext_auth = no
-auth_failure_delay = 0
-mail_location = maildir:~/Maildir
-first_valid_uid = 1
-passdb {{
-  driver = passwd-file
-  args = scheme=PLAIN {self.dir}/users
-}}
-userdb {{
-  driver = passwd-file
-  args = {self.dir}/users
-}}
-service imap-login {{
-  inet_listener imap {{
-    port = {self.imap_port}
-  }}
-  inet_listener imaps {{
-    port = {self.imaps_port}
-  }}
-}}
-service pop3-login {{
-  inet_listener pop3 {{
-    port = {self.pop3_port}
-  }}
-  inet_listener pop3s {{
-    port = {self.pop3s_port}
-  }}
-}}
-service anvil {{
-  unix_listener anvil-auth-penalty {{
-    mode = 0
-  }}
-}}
-""")
-        self.process = subprocess.Popen(
-            [DOVECOT, "-F", "-c", str(self.dir / "dovecot.conf")],
-            env={"TZ": "UTC", "PATH": "/usr/sbin:/usr/bin:/sbin:/bin"},
-            stdin=subprocess.DEVNULL, start_new_session=True)
-        deadline = time.monotonic() + 10
-        while not all(self._answers(p) for p in ports):
-            if self.process.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError("dovecot did not start")
-            time.sleep(0.01)
-
-    @staticmethod
-    def _answers(port):
-        try:
-            with socket.create_connection(("127.0.0.1", port), timeout=0.5):
-                return True
-        except OSError:
-            return False
+        self.process = start_dovecot(self.dir, f"vrxmail-bench-{os.getpid()}", ports,
+                                     self.dir / "server.pem", self.dir / "server.key")
 
     def stop(self):
         if self.process.poll() is None:

@@ -28,6 +28,75 @@ def _answers(port):
         return False
 
 
+def start_dovecot(directory, instance, ports, tls_chain=None, tls_key=None, extra=""):
+    """Writes directory/dovecot.conf (users in directory/users, base and state folders
+    inside) and starts dovecot on loopback with ports (imap, pop3, imaps, pop3s; 0 leaves
+    one out). Returns the master process once every port answers."""
+    imap, pop3, imaps, pop3s = ports
+    ssl = (f"ssl = yes\nssl_cert = <{tls_chain}\nssl_key = <{tls_key}\n"
+           "ssl_min_protocol = TLSv1.2") if tls_chain else "ssl = no"
+    for sub in ("base", "state"):
+        (directory / sub).mkdir(exist_ok=True)
+    (directory / "dovecot.conf").write_text(f"""\
+instance_name = {instance}
+base_dir = {directory}/base
+state_dir = {directory}/state
+log_path = {directory}/dovecot.log
+listen = 127.0.0.1
+protocols = imap pop3
+{ssl}
+{extra}
+disable_plaintext_auth = no
+auth_failure_delay = 0
+mail_location = maildir:~/Maildir
+first_valid_uid = 1
+passdb {{
+  driver = passwd-file
+  args = scheme=PLAIN {directory}/users
+}}
+userdb {{
+  driver = passwd-file
+  args = {directory}/users
+}}
+service imap-login {{
+  inet_listener imap {{
+    port = {imap}
+  }}
+  inet_listener imaps {{
+    port = {imaps}
+  }}
+}}
+service pop3-login {{
+  inet_listener pop3 {{
+    port = {pop3}
+  }}
+  inet_listener pop3s {{
+    port = {pop3s}
+  }}
+}}
+service anvil {{
+  unix_listener anvil-auth-penalty {{
+    mode = 0
+  }}
+}}
+""")
+    process = subprocess.Popen(
+        [DOVECOT, "-F", "-c", str(directory / "dovecot.conf")],
+        env={"TZ": "UTC", "PATH": "/usr/sbin:/usr/bin:/sbin:/bin"},
+        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+        start_new_session=True)
+    deadline = time.monotonic() + 10
+    while not all(_answers(p) for p in ports if p):
+        if process.poll() is not None or time.monotonic() > deadline:
+            log = directory / "dovecot.log"
+            if process.poll() is None:
+                os.killpg(process.pid, signal.SIGKILL)
+            raise RuntimeError("private dovecot did not start: " +
+                               (log.read_text(errors="replace") if log.exists() else ""))
+        time.sleep(0.01)
+    return process
+
+
 class PrivateDovecot:
     def __init__(self, users=("alice", "bob"), tls_chain=None, tls_key=None):
         """With tls_chain and tls_key (PEM files): STARTTLS on the plain ports and implicit
@@ -41,8 +110,6 @@ class PrivateDovecot:
         tls = tls_chain is not None and tls_key is not None
         self.imaps_port = _free_port() if tls else 0
         self.pop3s_port = _free_port() if tls else 0
-        ssl = (f"ssl = yes\nssl_cert = <{tls_chain}\nssl_key = <{tls_key}\n"
-               "ssl_min_protocol = TLSv1.2") if tls else "ssl = no"
         self.users = users
         self._count = 0
         for sub in ("base", "state", "home"):
@@ -56,63 +123,14 @@ class PrivateDovecot:
             lines.append(f"{user}:{{PLAIN}}{self.password(user)}:{MAIL_UID}:{MAIL_UID}::"
                          f"{self.dir / 'home' / user}\n")
         (self.dir / "users").write_text("".join(lines))
-        (self.dir / "dovecot.conf").write_text(f"""\
-instance_name = vrxmail-wine-{os.getpid()}-{self.imap_port}
-base_dir = {self.dir}/base
-state_dir = {self.dir}/state
-log_path = {self.dir}/dovecot.log
-listen = 127.0.0.1
-protocols = imap pop3
-{ssl}
-auth_verbose = yes
-disable_plaintext_auth = no
-auth_failure_delay = 0
-mail_location = maildir:~/Maildir
-first_valid_uid = 1
-passdb {{
-  driver = passwd-file
-  args = scheme=PLAIN {self.dir}/users
-}}
-userdb {{
-  driver = passwd-file
-  args = {self.dir}/users
-}}
-service imap-login {{
-  inet_listener imap {{
-    port = {self.imap_port}
-  }}
-  inet_listener imaps {{
-    port = {self.imaps_port}
-  }}
-}}
-service pop3-login {{
-  inet_listener pop3 {{
-    port = {self.pop3_port}
-  }}
-  inet_listener pop3s {{
-    port = {self.pop3s_port}
-  }}
-}}
-service anvil {{
-  unix_listener anvil-auth-penalty {{
-    mode = 0
-  }}
-}}
-""")
-        self.process = subprocess.Popen(
-            [DOVECOT, "-F", "-c", str(self.dir / "dovecot.conf")],
-            env={"TZ": "UTC", "PATH": "/usr/sbin:/usr/bin:/sbin:/bin"},
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
-        deadline = time.monotonic() + 10
-        ports = [p for p in (self.imap_port, self.pop3_port, self.imaps_port, self.pop3s_port) if p]
-        while not all(_answers(p) for p in ports):
-            if self.process.poll() is not None or time.monotonic() > deadline:
-                log = (self.dir / "dovecot.log").read_text(errors="replace") \
-                    if (self.dir / "dovecot.log").exists() else ""
-                self.stop()
-                raise RuntimeError("private dovecot did not start: " + log)
-            time.sleep(0.01)
+        ports = (self.imap_port, self.pop3_port, self.imaps_port, self.pop3s_port)
+        try:
+            self.process = start_dovecot(self.dir, f"vrxmail-wine-{os.getpid()}-{self.imap_port}",
+                                         ports, tls_chain if tls else None, tls_key,
+                                         extra="auth_verbose = yes")
+        except RuntimeError:
+            shutil.rmtree(self.dir, ignore_errors=True)
+            raise
 
     @staticmethod
     def password(user):
