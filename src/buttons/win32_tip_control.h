@@ -21,12 +21,10 @@ public:
     void Relay(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd() const { return window_.get(); }
-    // The number of the last tool registered.
-    int ToolCount() const { return toolCount_; }
 
 private:
     UniqueWindow window_;
-    int toolCount_ = 0;
+    int toolCount_ = 0;  // the id of the last tool registered
     std::vector<std::pair<HWND, UINT_PTR>> tools_;
 };
 

@@ -53,6 +53,4 @@ LanguageTable& Language() {
     return table;
 }
 
-const std::string& LanguageText(int key) { return Language().Text(key); }
-
 }  // namespace qp

@@ -30,7 +30,5 @@ const char* DefaultLanguageText(int key);
 
 // The program's table, loaded by start-up before any worker thread exists.
 LanguageTable& Language();
-// Language().Text(key).
-const std::string& LanguageText(int key);
 
 }  // namespace qp

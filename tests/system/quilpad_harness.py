@@ -278,6 +278,12 @@ class WinePrefix:
     def screenshot(self, name="screen.png"):
         return xvfb_screenshot(self.display, self.work_dir / name)
 
+    def xdotool(self, *args):
+        """Mouse and keyboard on this prefix's display, as a user would use them."""
+        subprocess.run(["xdotool", *map(str, args)],
+                       env={"DISPLAY": self.display, "PATH": "/usr/bin:/bin"}, check=True,
+                       timeout=30, stdin=subprocess.DEVNULL, capture_output=True)
+
     # -- registry over Wine's reg ------------------------------------------------------
 
     def _reg(self, *args):

@@ -1,6 +1,5 @@
 """Start-up's search for the media player."""
 
-import quilpad_harness as qh
 from quilpad_keys import MACHINE_KEY, USER_KEY
 
 MISSING_PLAYER_MESSAGE = "Sorry, Cannot Find Any Microsoft Meida Player !"

@@ -6,7 +6,6 @@ import json
 import shutil
 import struct
 import subprocess
-import time
 from pathlib import Path
 
 import pytest
@@ -72,11 +71,6 @@ class Windows:
                              f"a tool tip reading {text!r}")
 
 
-def xdo(prefix, *args):
-    subprocess.run(["xdotool", *map(str, args)], env={"DISPLAY": prefix.display}, check=True,
-                   timeout=30, stdin=subprocess.DEVNULL, capture_output=True)
-
-
 def center(rect):
     left, top, right, bottom = rect
     return (left + right) // 2, (top + bottom) // 2
@@ -132,7 +126,7 @@ def start_bar(quilpad, probe, style=1, files=None, lock=None):
     prefix.reg_set(USER_KEY, "Style", "REG_DWORD", style)
     prefix.reg_set(USER_KEY, "FloatStyleOption", "REG_DWORD", 1)
     # Away from the bar, so that no tip covers what the screenshots look at.
-    xdo(prefix, "mousemove", 1270, 1010)
+    prefix.xdotool("mousemove", 1270, 1010)
     process = quilpad.start()
 
     def up():
@@ -247,7 +241,7 @@ def test_browse_assigns_the_chosen_file_and_saves(quilpad, probe, windows):
 
     wait_for_slot_files(prefix, [tool, "", "", ""])
     assert status_text(probe) == tool
-    xdo(prefix, "mousemove", *center(screen_rect(probe, 1000)))
+    prefix.xdotool("mousemove", *center(screen_rect(probe, 1000)))
     windows.wait_for_tip("tool.exe")
 
 
@@ -285,7 +279,7 @@ def test_clear_empties_one_slot_and_saves(quilpad, probe, windows, tmp_path):
 
     wait_for_slot_files(prefix, [files[0], "", files[2], files[3]])
     assert status_text(probe) == ""
-    xdo(prefix, "mousemove", *center(screen_rect(probe, 1023)))
+    prefix.xdotool("mousemove", *center(screen_rect(probe, 1023)))
     windows.wait_for_tip(EMPTY_TIP)
     wait_for_look(prefix, probe, 1023, "pressed", "cleared")
 
@@ -315,7 +309,7 @@ def test_floating_menu_clears_all_while_locked(quilpad, probe, windows):
 
     # Between the first two 23-pixel buttons lies the bar's free area.
     left, top, _, bottom = bar["client_screen"]
-    xdo(prefix, "mousemove", left + 28, top + 12, "click", 3)
+    prefix.xdotool("mousemove", left + 28, top + 12, "click", 3)
     windows.wait_for_menu(bar["pid"])
     probe.key(VK_DOWN)   # Minimize
     probe.key(VK_DOWN)   # Delete all buttons setting
@@ -328,7 +322,7 @@ def test_floating_menu_clears_all_while_locked(quilpad, probe, windows):
 # ---- the slot menu of the floating bar ----------------------------------------------------
 
 def open_slot_menu(prefix, probe, windows, pid, slot_id):
-    xdo(prefix, "mousemove", *center(screen_rect(probe, slot_id)), "click", 3)
+    prefix.xdotool("mousemove", *center(screen_rect(probe, slot_id)), "click", 3)
     return windows.wait_for_menu(pid)
 
 
@@ -362,7 +356,7 @@ def test_slot_menu_browse_and_delete(quilpad, probe, windows):
     probe.key("enter")
     wait_for_slot_files(prefix, [files[0], "", files[2], files[3]])
     assert status_text(probe) == strip_before
-    xdo(prefix, "mousemove", *center(screen_rect(probe, 1023)))
+    prefix.xdotool("mousemove", *center(screen_rect(probe, 1023)))
     windows.wait_for_tip(EMPTY_TIP)
 
 
@@ -371,10 +365,10 @@ def test_slot_has_no_menu_in_the_default_layout(quilpad, probe, windows):
     tool = install_program(prefix, "tool.exe")
     process, bar = start_bar(quilpad, probe, files=[tool, tool, "", ""])
 
-    xdo(prefix, "mousemove", *center(screen_rect(probe, 1000)), "click", 3)
+    prefix.xdotool("mousemove", *center(screen_rect(probe, 1000)), "click", 3)
     # The next button's tip shows that the right-click has been handled; an open menu
     # would hold the mouse and keep the tip from showing.
-    xdo(prefix, "mousemove", *center(screen_rect(probe, 1001)))
+    prefix.xdotool("mousemove", *center(screen_rect(probe, 1001)))
     windows.wait_for_tip("Clear the button 1 definition")
 
     assert [m for m in windows.menus() if m["pid"] == bar["pid"]] == []
@@ -383,7 +377,7 @@ def test_slot_has_no_menu_in_the_default_layout(quilpad, probe, windows):
 # ---- launching ----------------------------------------------------------------------------
 
 def double_click(prefix, probe, control_id):
-    xdo(prefix, "mousemove", *center(screen_rect(probe, control_id)), "click", "--repeat", 2,
+    prefix.xdotool("mousemove", *center(screen_rect(probe, control_id)), "click", "--repeat", 2,
         "--delay", 80, 1)
 
 
@@ -408,7 +402,7 @@ def test_double_click_follows_a_shortcut_and_its_tip_drops_the_suffix(quilpad, p
     double_click(prefix, probe, 1025)
 
     qh.wait_until(lambda: runs_of(prefix, target), 15, "the shortcut's target to run")
-    xdo(prefix, "mousemove", *center(screen_rect(probe, 1025)))
+    prefix.xdotool("mousemove", *center(screen_rect(probe, 1025)))
     windows.wait_for_tip("Mail")
 
 
@@ -444,7 +438,7 @@ def test_drop_of_three_files_keeps_the_third_without_saving(quilpad, probe, wind
     third = dos_path(dropped[2])
     qh.wait_until(lambda: status_text(probe) == third, 10, "the third path in the status strip")
     assert slot_files(prefix)[2] == old
-    xdo(prefix, "mousemove", *center(screen_rect(probe, 1024)))
+    prefix.xdotool("mousemove", *center(screen_rect(probe, 1024)))
     windows.wait_for_tip("three.txt")
 
     # The close box hides the bar and saves: the drop is written then.
@@ -514,11 +508,11 @@ def test_small_button_looks_pressed_only_while_held_down(quilpad, probe):
     wait_for_look(prefix, probe, 1001, "raised", "small-up")
     assert Screen.take(prefix, "small-icon").icon_pixels(screen_rect(probe, 1001), 5, 4) > 20
 
-    xdo(prefix, "mousemove", *center(screen_rect(probe, 1001)), "mousedown", 1)
+    prefix.xdotool("mousemove", *center(screen_rect(probe, 1001)), "mousedown", 1)
     wait_for_look(prefix, probe, 1001, "pressed", "small-down")
     # Released away from the button: no click, the slot keeps its file.
     left, top, right, bottom = screen_rect(probe, 1001)
-    xdo(prefix, "mousemove", right + 100, bottom + 100, "mouseup", 1)
+    prefix.xdotool("mousemove", right + 100, bottom + 100, "mouseup", 1)
     wait_for_look(prefix, probe, 1001, "raised", "small-released")
     assert slot_files(prefix)[0] == tool
 
@@ -534,5 +528,5 @@ def test_tips_of_the_slots_and_small_buttons(quilpad, probe, windows):
                 1035: "Select an executable file for the button 4", 1040: "Delete All Setup",
                 1017: "Mail received function setting"}
     for control_id, text in expected.items():
-        xdo(prefix, "mousemove", *center(screen_rect(probe, control_id)))
+        prefix.xdotool("mousemove", *center(screen_rect(probe, control_id)))
         windows.wait_for_tip(text)

@@ -1,6 +1,5 @@
 """The tray icon, its menu and the window's commands that menus reach."""
 
-import subprocess
 
 import pytest
 
@@ -53,8 +52,7 @@ def test_right_click_opens_the_one_item_menu_whose_exit_ends_the_program(quilpad
     left, top, right, bottom = menu["rect"]
     # One item: a menu no taller than two text lines.
     assert 0 < bottom - top < 40
-    subprocess.run(["xdotool", "mousemove", str((left + right) // 2), str((top + bottom) // 2),
-                    "click", "1"], env={"DISPLAY": prefix.display}, check=True, timeout=20)
+    prefix.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", 1)
     assert run.wait(20, "Exit from the tray menu") == 0
     assert prefix.reg_get(USER_KEY, "Style") == 1
 

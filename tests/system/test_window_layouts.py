@@ -1,7 +1,6 @@
 """The two layouts of the button bar, how the window comes back, dragging, the floating
 bar's menu and the About box."""
 
-import subprocess
 
 import pytest
 
@@ -126,12 +125,10 @@ def test_floating_bar_comes_back_where_the_user_left_it(quilpad, probe):
 
 
 def drag(prefix, start_point, end_point):
-    env = {"DISPLAY": prefix.display, "PATH": "/usr/bin:/bin"}
-    subprocess.run(["xdotool", "mousemove", *map(str, start_point), "mousedown", "1",
-                    "mousemove", str((start_point[0] + end_point[0]) // 2),
-                    str((start_point[1] + end_point[1]) // 2),
-                    "mousemove", *map(str, end_point), "mouseup", "1"],
-                   env=env, check=True, timeout=20)
+    prefix.xdotool("mousemove", *start_point, "mousedown", 1,
+                   "mousemove", (start_point[0] + end_point[0]) // 2,
+                   (start_point[1] + end_point[1]) // 2,
+                   "mousemove", *end_point, "mouseup", 1)
 
 
 def test_default_window_can_be_dragged_by_its_free_area(quilpad, probe):

@@ -8,7 +8,7 @@ import select
 import time
 import urllib.parse
 
-from Xlib import X, Xatom, display as xdisplay
+from Xlib import X, display as xdisplay
 from Xlib.protocol import event as xevent
 
 XDND_VERSION = 5

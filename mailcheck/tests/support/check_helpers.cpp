@@ -76,6 +76,11 @@ class RecordingTransport : public Transport {
 
 }  // namespace
 
+std::unique_ptr<Transport> recordingTransport(std::unique_ptr<Transport> inner,
+                                              std::shared_ptr<std::string> sent) {
+  return std::make_unique<RecordingTransport>(std::move(inner), std::move(sent));
+}
+
 Connector recordingConnector(std::shared_ptr<std::string> sent) {
   return [sent](const Endpoint& e, const IoBounds& b, int32_t& error) -> std::unique_ptr<Transport> {
     std::unique_ptr<Transport> inner = openTcp(e, b, error);

@@ -36,5 +36,8 @@ Report checkThrough(CheckService& service, ServerType type, const std::string& h
 
 // A connector that also records every byte the client sends.
 Connector recordingConnector(std::shared_ptr<std::string> sent);
+// Wraps a transport so that everything sent through it is also appended to sent.
+std::unique_ptr<Transport> recordingTransport(std::unique_ptr<Transport> inner,
+                                              std::shared_ptr<std::string> sent);
 
 }  // namespace vrxmail::testing

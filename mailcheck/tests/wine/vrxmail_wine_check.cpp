@@ -46,12 +46,18 @@ DWORD g_callerThread = 0;
 volatile LONG g_onCallerThread = 0;
 int32_t g_count = 0;
 int32_t g_result = 0;
+// The thread that reported. Under Wine a process that ends while another of its threads
+// is still on its way out may be killed instead of exiting with its code, so the program
+// lets the reporting thread end first.
+HANDLE g_reportingThread = nullptr;
 
 void __cdecl onReport(int32_t newCount, int32_t resultCode) {
   if (GetCurrentThreadId() == g_callerThread) InterlockedExchange(&g_onCallerThread, 1);
   g_count = newCount;
   g_result = resultCode;
   InterlockedIncrement(&g_reports);
+  DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(),
+                  &g_reportingThread, SYNCHRONIZE, FALSE, 0);
   SetEvent(g_reported->get());
 }
 
@@ -132,5 +138,9 @@ int main(int argc, char** argv) {
     ++failures;
   }
   std::fflush(stdout);
+  if (g_reportingThread != nullptr) {
+    WaitForSingleObject(g_reportingThread, 10000);
+    CloseHandle(g_reportingThread);
+  }
   return failures == 0 ? 0 : 1;
 }
