@@ -62,12 +62,12 @@ class OpenSslTransport final : public Transport {
       ERR_clear_error();
       const int r = SSL_do_handshake(ssl_.get());
       const IoResult sent = flushOut();
-      if (sent.status != IoStatus::ok) return ioCode(sent);
+      if (sent.status != IoStatus::ok) return handshakeIoCode(sent);
       if (r == 1) break;
       if (SSL_get_error(ssl_.get(), r) != SSL_ERROR_WANT_READ) return kTlsHandshakeFailed;
       const IoResult got = pullIn();
       if (got.status == IoStatus::closed) return kTlsHandshakeFailed;
-      if (got.status != IoStatus::ok) return ioCode(got);
+      if (got.status != IoStatus::ok) return handshakeIoCode(got);
     }
     X509Ptr peer(SSL_get1_peer_certificate(ssl_.get()));
     if (!peer) faults_.invalid = true;
@@ -105,17 +105,6 @@ class OpenSslTransport final : public Transport {
   }
 
  private:
-  static int32_t ioCode(const IoResult& r) {
-    switch (r.status) {
-      case IoStatus::timedOut: return kWsaTimedOut;
-      case IoStatus::aborted: return kWsaInterrupted;
-      case IoStatus::failed: return r.error != 0 ? r.error : kWsaConnReset;
-      case IoStatus::closed: return kTlsHandshakeFailed;
-      case IoStatus::ok: break;
-    }
-    return kSuccess;
-  }
-
   // Sends whatever the TLS engine has written into its outgoing buffer.
   IoResult flushOut() {
     BIO* out = SSL_get_wbio(ssl_.get());

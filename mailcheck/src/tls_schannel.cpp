@@ -102,17 +102,6 @@ constexpr std::size_t kReadChunk = 16384;
 // No TLS record is longer than this (a 16 KiB record with its header and padding).
 constexpr std::size_t kMaxRecordBytes = 16384 + 2048 + 5;
 
-int32_t ioCode(const IoResult& r) {
-  switch (r.status) {
-    case IoStatus::timedOut: return kWsaTimedOut;
-    case IoStatus::aborted: return kWsaInterrupted;
-    case IoStatus::failed: return r.error != 0 ? r.error : kWsaConnReset;
-    case IoStatus::closed: return kTlsHandshakeFailed;
-    case IoStatus::ok: break;
-  }
-  return kSuccess;
-}
-
 class SchannelTransport final : public Transport {
  public:
   explicit SchannelTransport(std::unique_ptr<Transport> inner) : inner_(std::move(inner)) {}
@@ -157,7 +146,7 @@ class SchannelTransport final : public Transport {
       if (!out.bytes().empty()) {
         // Also after a failure: the token is then an alert the server should see.
         const IoResult sent = inner_->sendAll(out.bytes());
-        if (sent.status != IoStatus::ok) return ioCode(sent);
+        if (sent.status != IoStatus::ok) return handshakeIoCode(sent);
       }
       if (FAILED(s)) return kTlsHandshakeFailed;
       if (s == SEC_I_INCOMPLETE_CREDENTIALS) {
@@ -238,14 +227,14 @@ class SchannelTransport final : public Transport {
         out.desc(), &attributes, nullptr);
     if (s != SEC_I_CONTINUE_NEEDED && s != SEC_E_OK) return kTlsHandshakeFailed;
     const IoResult sent = inner_->sendAll(out.bytes());
-    return sent.status == IoStatus::ok ? kSuccess : ioCode(sent);
+    return sent.status == IoStatus::ok ? kSuccess : handshakeIoCode(sent);
   }
 
   int32_t pullIn() {
     if (incoming_.size() > kMaxRecordBytes * 4) return kTlsHandshakeFailed;
     char chunk[kReadChunk];
     const IoResult got = inner_->receiveSome(chunk, sizeof chunk);
-    if (got.status != IoStatus::ok) return ioCode(got);
+    if (got.status != IoStatus::ok) return handshakeIoCode(got);
     incoming_.append(chunk, got.bytes);
     return kSuccess;
   }
@@ -310,7 +299,7 @@ class SchannelTransport final : public Transport {
                                    0, &inDesc, 0, nullptr, out.desc(), &attributes, nullptr);
     if (!out.bytes().empty()) {
       const IoResult sent = inner_->sendAll(out.bytes());
-      if (sent.status != IoStatus::ok) return ioCode(sent);
+      if (sent.status != IoStatus::ok) return handshakeIoCode(sent);
     }
     if (FAILED(s)) return kTlsHandshakeFailed;
     keepExtra(in[1]);

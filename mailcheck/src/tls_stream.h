@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "result_codes.h"
 #include "transport.h"
 
 namespace vrxmail {
@@ -15,6 +16,19 @@ namespace vrxmail {
 // (result_codes.h), kTlsHandshakeFailed, or the time-out, abort or socket error of inner.
 using TlsStarter = std::function<std::unique_ptr<Transport>(
     std::unique_ptr<Transport> inner, const std::string& serverName, int32_t& error)>;
+
+// The check's code for a failed read or write of the inner stream during the handshake; a
+// stream that closes in the middle is a failed handshake.
+inline int32_t handshakeIoCode(const IoResult& r) {
+  switch (r.status) {
+    case IoStatus::timedOut: return kWsaTimedOut;
+    case IoStatus::aborted: return kWsaInterrupted;
+    case IoStatus::failed: return r.error != 0 ? r.error : kWsaConnReset;
+    case IoStatus::closed: return kTlsHandshakeFailed;
+    case IoStatus::ok: break;
+  }
+  return kSuccess;
+}
 
 // The platform's TLS, trusting the system's roots.
 std::unique_ptr<Transport> startTls(std::unique_ptr<Transport> inner,
