@@ -1,26 +1,30 @@
 #!/usr/bin/env python3
-"""Prints figures of the hardware buttons under Wine, with the simulated TZK0001 device:
+"""Prints figures of the resident program under Wine, with the simulated TZK0001 device, each
+beside its floor measured in the same run (README.md says how each is taken):
 
-- press-to-launch latency: from a press queued in the device (tzkctl press 132 has
-  returned) until the program of slot 3 runs (its touch_file copy has left its file),
-  median and worst over N presses, each after a random pause so presses meet the
-  250 ms poll at every phase;
-- CPU time of the program per minute while idle (the Wine process of Quilpad.exe, user +
-  system), and of Wine's driver host and server over the same time, which answer the polls;
-- the program's private memory after start-up (Linux private pages of its Wine process,
-  which include Wine's own runtime).
+- start-up: process start to the bar's window shown and answering, against a bare dialog
+  program, warm starts taken in turn;
+- press to launch: from just before the press enters the device to the launched stand-in's
+  own start, against the same stand-in opened hidden through the shell with no device in
+  between, presses and floor launches taken in turn;
+- idle CPU time per minute with the pointer away from the bar, against a bare program that
+  only polls the device four times a second, both measured over the same windows;
+- private memory, against a bare dialog program that loads the same system libraries and
+  opens the mixer, with where the difference lies.
 
 Run from the repository after scripts/build:
-    /usr/bin/python3 bench/device/hardware_buttons_bench.py [--presses 50] [--idle-seconds 60]
+    /usr/bin/python3 bench/device/hardware_buttons_bench.py [--presses 40] [--idle-seconds 60]
 """
 
 import argparse
 import os
 import random
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
+from collections import defaultdict
 from pathlib import Path
 
 REPO = Path(__file__).resolve().parents[2]
@@ -29,8 +33,17 @@ sys.path.insert(0, str(REPO / "tests" / "system"))
 import device_helpers as dh  # noqa: E402
 import quilpad_harness as qh  # noqa: E402
 
-SLOT3 = r"C:\slots\three.exe"
+BENCH_BIN = qh.WIN_BUILD / "benchbin"
+BENCH_CLOCK = BENCH_BIN / "bench_clock.exe"
+BARE_BAR = BENCH_BIN / "bare_bar.exe"
+STAND_IN = r"C:\slots\three.exe"
+BARE_BAR_WIN = r"C:\bench\bare_bar.exe"
 TICKS = os.sysconf("SC_CLK_TCK")
+POLL_MS = 250
+
+
+def load_average():
+    return " ".join(Path("/proc/loadavg").read_text().split()[:3])
 
 
 def cpu_seconds(pid):
@@ -46,16 +59,31 @@ def private_kib(pid):
     return total
 
 
-def pids_running(name, prefix_path):
-    """Linux pids of the Wine processes whose command line names `name` and whose
-    WINEPREFIX is the given prefix."""
+def private_kib_by_mapping(pid):
+    """Private KiB per mapped file (its name) or "[anonymous]" (heaps, stacks, Wine's own
+    reservations)."""
+    sizes = defaultdict(int)
+    name = "[anonymous]"
+    for line in Path(f"/proc/{pid}/smaps").read_text().splitlines():
+        first = line.split(maxsplit=5)
+        if len(first) >= 5 and "-" in first[0] and ":" not in first[0]:
+            name = Path(first[5]).name if len(first) == 6 and first[5].startswith("/") else \
+                (first[5] if len(first) == 6 else "[anonymous]")
+        elif line.startswith(("Private_Clean:", "Private_Dirty:")):
+            sizes[name] += int(line.split()[1])
+    return sizes
+
+
+def pids_running(words, prefix_path):
+    """Linux pids of the Wine processes whose command line holds every word in `words` and
+    whose WINEPREFIX is the given prefix."""
     found = []
     for entry in Path("/proc").iterdir():
         if not entry.name.isdigit():
             continue
         try:
             cmdline = (entry / "cmdline").read_bytes().replace(b"\0", b" ").decode(errors="replace")
-            if name.lower() not in cmdline.lower():
+            if not all(w.lower() in cmdline.lower() for w in words):
                 continue
             environ = (entry / "environ").read_bytes().split(b"\0")
         except OSError:
@@ -65,28 +93,115 @@ def pids_running(name, prefix_path):
     return found
 
 
-def measure_latency(device, prefix, presses):
-    latencies = []
-    for n in range(1, presses + 1):
-        time.sleep(random.uniform(0.0, 0.3))
-        device.press(132)
-        queued = time.monotonic()
-        program = prefix.unix_path(SLOT3)
-        target = program.parent / f"{program.name}.run{n}"
-        deadline = queued + 10
-        while not target.exists():
-            if time.monotonic() > deadline:
-                raise qh.WaitTimeout(f"press {n} launched nothing within 10 s")
-            time.sleep(0.001)
-        latencies.append(time.monotonic() - queued)
-    return latencies
+def one_pid(words, prefix):
+    return qh.wait_until(lambda: pids_running(words, prefix.path), 10, " ".join(words))[0]
+
+
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
+
+
+def stamp(output, name):
+    """The value of `name=...` in a bench_clock answer."""
+    for line in output.splitlines():
+        if line.startswith(name + "="):
+            return float(line.split("=", 1)[1])
+    raise qh.HarnessError(f"no {name} in {output!r}")
+
+
+class StandIn:
+    """The launched program: each run leaves STAND_IN.runN holding its own start time."""
+
+    def __init__(self, prefix):
+        self.prefix = prefix
+        self.runs = 0
+
+    def next_start_us(self, timeout=10):
+        self.runs += 1
+        record = dh.wait_for_runs(self.prefix, STAND_IN, self.runs, timeout)[self.runs - 1]
+        path = self.prefix.unix_path(STAND_IN + f".run{self.runs}")
+        fields = dict(line.split("=", 1) for line in path.read_text().splitlines() if "=" in line)
+        if record["show"] != dh.SW_HIDE:
+            raise qh.HarnessError(f"run {self.runs} was not started hidden: {record}")
+        return int(fields["started_us"])
+
+
+def measure_start_up(prefix, env, starts):
+    """Warm starts of the program and of the bare dialog, in turn, one of each first."""
+    program, floor = [], []
+    targets = [(program, [qh.INSTALL_DIR_WIN + r"\Quilpad.exe"]), (floor, [BARE_BAR_WIN, "dialog"])]
+    for n in range(starts + 1):
+        for sink, target in targets:
+            result = prefix.run([BENCH_CLOCK, "start", *target], timeout=60, extra_env=env)
+            if result.returncode != 0:
+                raise qh.HarnessError(f"start of {target} failed: {result.stderr!r}")
+            if n > 0:
+                sink.append(stamp(result.stdout.decode(), "shown_ms"))
+    return program, floor
+
+
+def measure_press_to_launch(prefix, device, presses):
+    """Presses through the device and floor launches through the shell, in turn."""
+    stand_in = StandIn(prefix)
+    opener = subprocess.Popen(["wine", str(BENCH_CLOCK), "open", STAND_IN], env=prefix.env(),
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                              stderr=subprocess.DEVNULL, text=True)
+    pressed, opened = [], []
+    try:
+        for n in range(presses + 1):  # round 0 warms the shell and the stand-in up
+            time.sleep(random.uniform(0, POLL_MS / 1000))
+            result = prefix.run([BENCH_CLOCK, "press", 132], timeout=30)
+            if result.returncode != 0:
+                raise qh.HarnessError(f"press failed: {result.stderr!r}")
+            press_us = stamp(result.stdout.decode(), "pressed_us")
+            launch = (stand_in.next_start_us() - press_us) / 1000
+            time.sleep(random.uniform(0, POLL_MS / 1000))
+            opener.stdin.write("open\n")
+            opener.stdin.flush()
+            open_us = stamp(opener.stdout.readline(), "opened_us")
+            floor = (stand_in.next_start_us() - open_us) / 1000
+            if n > 0:
+                pressed.append(launch)
+                opened.append(floor)
+    finally:
+        opener.stdin.close()
+        opener.wait(30)
+    return pressed, opened
+
+
+def measure_idle(program_pid, floor_pid, helper_pids, seconds):
+    """CPU ms per minute of the program, the bare poller and Wine's helpers, over one
+    window of `seconds`."""
+    pids = [program_pid, floor_pid, *helper_pids]
+    before = {p: cpu_seconds(p) for p in pids}
+    start = time.monotonic()
+    time.sleep(seconds)
+    span = time.monotonic() - start
+    used = {p: (cpu_seconds(p) - before[p]) * 60_000 / span for p in pids}
+    return used[program_pid], used[floor_pid], sum(used[p] for p in helper_pids)
+
+
+def spread(values):
+    return (f"median {statistics.median(values):7.1f}  p95 {percentile(values, 0.95):7.1f}  "
+            f"worst {max(values):7.1f}")
+
+
+def verdict(met):
+    return "met" if met else "NOT met"
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--presses", type=int, default=50)
+    parser.add_argument("--presses", type=int, default=40)
     parser.add_argument("--idle-seconds", type=float, default=60.0)
+    parser.add_argument("--idle-windows", type=int, default=3)
+    parser.add_argument("--starts", type=int, default=10)
     args = parser.parse_args()
+    for tool in (BENCH_CLOCK, BARE_BAR):
+        if not tool.is_file():
+            sys.exit(f"{tool} is missing: build first (scripts/build)")
+    print(f"load average at start: {load_average()}", flush=True)
 
     with tempfile.TemporaryDirectory(prefix="qp-bench-") as work:
         work = Path(work)
@@ -95,46 +210,81 @@ def main():
         try:
             template = qh.template_prefix(xvfb.display)
             prefix = qh.WinePrefix.create(template, work / "prefix", xvfb.display, work)
+            sound = dh.null_sound_env(work)
             dh.install_driver(prefix)
             device = dh.Device(prefix)
-            dh.install_touch_file(prefix, SLOT3)
-            dh.set_slots(prefix, ["", "", "", SLOT3])
-            probe = qh.Probe(prefix)
+            dh.install_touch_file(prefix, STAND_IN)
+            dh.set_slots(prefix, ["", "", "", STAND_IN])
+            bare = prefix.unix_path(BARE_BAR_WIN)
+            bare.parent.mkdir(parents=True)
+            bare.write_bytes(BARE_BAR.read_bytes())
             quilpad = qh.Quilpad(prefix).install()
+            prefix.xdotool("mousemove", 1279, 1023)
 
-            launched = time.monotonic()
-            quilpad.start()
-            probe.wait_for_bar(timeout=30)
-            device.wait_for_log(lambda log: log == [129], 10, "the start-up command")
-            started = time.monotonic() - launched
-            pid = qh.wait_until(lambda: pids_running("Quilpad.exe", prefix.path), 10,
-                                "the program's process")[0]
+            program_starts, floor_starts = measure_start_up(prefix, sound, args.starts)
 
-            memory = private_kib(pid)
+            quilpad.start(extra_env=sound)
+            qh.Probe(prefix).wait_for_bar(timeout=30)
+            device.wait_for_log(lambda log: 129 in log, 10, "the start-up command")
+            prefix.start([BARE_BAR_WIN, "poll"], cwd=work, log_name="poll.log")
+            prefix.start([BARE_BAR_WIN, "dialog"], cwd=work, log_name="dialog.log",
+                         extra_env=sound)
+            program_pid = one_pid(["Quilpad.exe"], prefix)
+            poll_pid = one_pid(["bare_bar.exe", "poll"], prefix)
+            dialog_pid = one_pid(["bare_bar.exe", "dialog"], prefix)
+            helpers = (pids_running(["winedevice.exe"], prefix.path) +
+                       pids_running(["wineserver"], prefix.path))
 
-            helpers = pids_running("winedevice.exe", prefix.path) + pids_running("wineserver", prefix.path)
-            before = cpu_seconds(pid)
-            helpers_before = {p: cpu_seconds(p) for p in helpers}
-            idle_start = time.monotonic()
-            time.sleep(args.idle_seconds)
-            idle = time.monotonic() - idle_start
-            program_cpu = (cpu_seconds(pid) - before) * 60 / idle
-            helpers_cpu = sum(cpu_seconds(p) - t for p, t in helpers_before.items()) * 60 / idle
+            pressed, opened = measure_press_to_launch(prefix, device, args.presses)
 
-            latencies = measure_latency(device, prefix, args.presses)
+            prefix.xdotool("mousemove", 1279, 1023)
+            idle = [measure_idle(program_pid, poll_pid, helpers, args.idle_seconds)
+                    for _ in range(args.idle_windows)]
+
+            memory = private_kib(program_pid), private_kib(dialog_pid)
+            by_mapping = private_kib_by_mapping(program_pid), private_kib_by_mapping(dialog_pid)
         finally:
             if prefix:
                 prefix.close()
             xvfb.stop()
 
-    ms = sorted(l * 1000 for l in latencies)
-    print(f"start-up until command 129 logged:     {started * 1000:8.0f} ms")
-    print(f"press-to-launch latency, {len(ms)} presses: median {statistics.median(ms):6.0f} ms, "
-          f"worst {ms[-1]:6.0f} ms, best {ms[0]:6.0f} ms")
-    print(f"idle CPU of the program:               {program_cpu * 1000:8.1f} ms per minute "
-          f"(measured over {idle:.0f} s)")
-    print(f"idle CPU of driver host + wineserver:  {helpers_cpu * 1000:8.1f} ms per minute")
-    print(f"private memory after start-up:         {memory:8d} KiB (Wine process, Wine runtime included)")
+    print()
+    print(f"Start-up, process start to the window shown and answering, ms, {len(program_starts)} "
+          f"warm starts each, in turn:")
+    print(f"  program                    {spread(program_starts)}")
+    print(f"  floor: bare dialog         {spread(floor_starts)}")
+    print(f"  difference of medians      {statistics.median(program_starts) - statistics.median(floor_starts):7.1f}")
+
+    goal = POLL_MS / 2 + statistics.median(opened) + 15
+    print()
+    print(f"Press to launch, ms, {len(pressed)} presses at random phases of the {POLL_MS} ms poll, "
+          f"each followed by a floor launch:")
+    print(f"  press -> stand-in runs     {spread(pressed)}")
+    print(f"  floor: shell open, hidden  {spread(opened)}")
+    print(f"  goal: median <= {POLL_MS / 2:.0f} + floor median + 15 = {goal:.1f}: "
+          f"{verdict(statistics.median(pressed) <= goal)}")
+
+    print()
+    print(f"Idle CPU, ms per minute, pointer away from the bar, {len(idle)} windows of "
+          f"{args.idle_seconds:.0f} s, program and floor over the same windows:")
+    for n, (program, floor, helper) in enumerate(idle, 1):
+        print(f"  window {n}: program {program:6.1f}   floor: bare 4/s device poll {floor:6.1f}   "
+              f"(driver host + wineserver, both pollers: {helper:6.1f})")
+
+    print()
+    difference = memory[0] - memory[1]
+    print("Private memory, KiB (Linux private pages of the Wine process, Wine's runtime included):")
+    print(f"  program {memory[0]:8d}   floor: bare dialog with the same libraries and the mixer "
+          f"{memory[1]:8d}   difference {difference:7d}")
+    print(f"  goal: within 4096 KiB of the floor: {verdict(difference <= 4096)}")
+    print("  where the difference lies (KiB, program - floor, largest first):")
+    names = set(by_mapping[0]) | set(by_mapping[1])
+    deltas = sorted(((by_mapping[0].get(n, 0) - by_mapping[1].get(n, 0), n) for n in names),
+                    reverse=True)
+    for delta, name in [d for d in deltas if abs(d[0]) >= 64][:12]:
+        print(f"    {delta:7d}  {name}")
+    print()
+    print(f"load average at end: {load_average()}")
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@
  *
  *   show=N          the show command it was started with (-1 when none was given)
  *   args=TEXT       its command line after the program name
+ *   started_us=T    when it began to run, on the clock of qpc_clock.h (for the benchmarks)
  *
  * Copies of it under other names (a stand-in media player, a slot's program) each keep
  * their own count. A GUI program, so that a hidden start shows nothing at all. */
@@ -11,6 +12,8 @@
 
 #include <stdio.h>
 #include <string.h>
+
+#include "qpc_clock.h"
 
 /* The command line after the program name, whether that is quoted or not. */
 static const char* Arguments(const char* line)
@@ -29,6 +32,7 @@ static const char* Arguments(const char* line)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand)
 {
+    const long long started = QpcMicroseconds();
     char self[MAX_PATH];
     char name[MAX_PATH + 32];
     STARTUPINFOA startup;
@@ -59,7 +63,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     }
     if (file == INVALID_HANDLE_VALUE)
         return 1;
-    snprintf(text, sizeof text, "show=%d\r\nargs=%s\r\n", show, Arguments(GetCommandLineA()));
+    snprintf(text, sizeof text, "show=%d\r\nstarted_us=%lld\r\nargs=%s\r\n", show, started,
+             Arguments(GetCommandLineA()));
     WriteFile(file, text, (DWORD)strlen(text), &written, NULL);
     CloseHandle(file);
     return 0;
