@@ -1,14 +1,19 @@
 #!/usr/bin/env python3
-"""How long "how many new since T" takes, on mailboxes of 100, 1,000, 10,000 and 100,000
-messages of which 5 are new, over IMAP and POP3, for our library and for reference clients.
+"""How long "how many new since T" takes, on mailboxes of 100, 1,000 and 10,000 messages
+(100,000 on request) of which 5 are new, over IMAP and POP3, plain and over TLS, for our
+library and for reference clients.
 
-Usage: bench/mail/mail_bench.py [--sizes 100,1000] [--tls-sizes 10000] [--runs 15] [--cache DIR]
+Usage: bench/mail/mail_bench.py [--sizes 100,1000,10000,100000] [--tls-sizes 10000]
+                                [--runs 15] [--cache DIR]
 
 The mailboxes are made once and kept in the cache folder (default /var/tmp/vrxmail-bench;
-100,000 messages take about 400 MB and 20 s to write). A private dovecot serves them on
-loopback, in plain text and over TLS (a root and a server certificate made with openssl for
-the run). Our library is timed in-process by mail_bench_client (built here with g++ -O2);
-the reference clients are timed as README.md says. Medians of --runs runs after one warm-up.
+100,000 messages take about 400 MB and 20 s to write). The last old messages of each
+arrived on the stamp's own day, so that a day-granular SINCE finds more than the new ones
+and a client must filter exactly. A private dovecot serves them on loopback, in plain text
+and over TLS (a root and a server certificate made with openssl for the run). Our library is
+timed in-process by mail_bench_client (built here with g++ -O2); the reference clients are
+timed as README.md says. Medians of --runs runs after one warm-up; every run's exit status
+and count are checked, and a client that failed once is printed as failed, not timed.
 """
 
 import argparse
@@ -16,6 +21,7 @@ import hashlib
 import imaplib
 import os
 import poplib
+import re
 import shutil
 import signal
 import socket
@@ -25,7 +31,7 @@ import subprocess
 import sys
 import tempfile
 import time
-from email.utils import formatdate
+from email.utils import formatdate, parsedate_to_datetime
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "mailcheck_system"))
@@ -35,6 +41,8 @@ HERE = Path(__file__).resolve().parent
 REPO = HERE.parents[1]
 SRC = REPO / "mailcheck" / "src"
 NEW = 5
+# The old messages that arrived on the stamp's own day, seconds before the stamp.
+SAME_DAY_OLD = (60, 20 * 60, 2 * 3600, 5 * 3600, 11 * 3600)
 MAIL_UID = 65534 if os.geteuid() == 0 else os.geteuid()
 CLIENT_SOURCES = ["arrival_cache.cpp", "civil_time.cpp", "header_dates.cpp", "host_port.cpp",
                   "imap_date.cpp", "imap_scanner.cpp", "imap_session.cpp", "line_reader.cpp",
@@ -55,10 +63,11 @@ def build_client(cache):
 
 
 def make_mailbox(cache, size, since):
-    """size messages: size-5 arrived over the year up to two days before since, 5 after it."""
+    """size messages: 5 arrived after since; of the others, 5 arrived earlier on since's own
+    UTC day (since is noon) and the rest over the year before that day."""
     home = cache / "home" / f"n{size}"
     done = home / "made"
-    recipe = f"{since} year-to-two-days-before"
+    recipe = f"{since} year-then-same-day"
     if done.exists() and done.read_text() == recipe:
         return
     shutil.rmtree(home, ignore_errors=True)
@@ -66,9 +75,11 @@ def make_mailbox(cache, size, since):
     for sub in ("new", "cur", "tmp"):
         (maildir / sub).mkdir(parents=True)
     print(f"writing a mailbox of {size} messages ...", flush=True)
-    old = size - NEW
-    span = 363 * 86400
-    times = [since - 365 * 86400 + (i * span) // max(old, 1) for i in range(old)]
+    old = size - NEW - len(SAME_DAY_OLD)
+    span = 364 * 86400
+    day = since - since % 86400
+    times = [day - 365 * 86400 + (i * span) // max(old, 1) for i in range(old)]
+    times += [since - before for before in SAME_DAY_OLD]
     times += [since + 60 + i * 60 for i in range(NEW)]
     for i, arrival in enumerate(times):
         date = formatdate(arrival, usegmt=True)
@@ -123,15 +134,56 @@ class Dovecot:
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
-def timed(fn, runs):
-    fn()  # warm-up
-    values = []
-    result = None
-    for _ in range(runs):
-        start = time.perf_counter()
-        result = fn()
-        values.append((time.perf_counter() - start) * 1000)
-    return statistics.median(values), result
+def load_average():
+    return " ".join(Path("/proc/loadavg").read_text().split()[:3])
+
+
+class Cell:
+    """One client at one size: the median ms and the count found, or why it failed."""
+
+    def __init__(self, ms=None, count=None, failure=None):
+        self.ms, self.count, self.failure = ms, count, failure
+
+    def text(self):
+        if self.failure:
+            return "FAILED"
+        return f"{self.ms:9.1f} ({self.count})"
+
+
+def once(fn):
+    """One run of an outside client timed here: fn() returns the count it found or raises."""
+    start = time.perf_counter()
+    found = fn()
+    return (time.perf_counter() - start) * 1000, found
+
+
+def interleaved(clients, runs):
+    """clients: [(labels, expected, run)], run() giving {label: (ms, count)} for one run. The
+    clients take turns, one run each per round, so that a busy moment of the machine falls on
+    all of them alike; round 0 is a warm-up. A client that fails or miscounts once is out,
+    and its cells say why."""
+    values = {label: [] for labels, _, _ in clients for label in labels}
+    failures = {}
+    for round_ in range(runs + 1):
+        for labels, expected, run in clients:
+            if labels[0] in failures:
+                continue
+            try:
+                answers = run()
+                wrong = [f"{label}: found {answers[label][1]}, expected {expected}"
+                         for label in labels if answers[label][1] != expected]
+                if wrong:
+                    raise RuntimeError("; ".join(wrong))
+            except Exception as error:  # noqa: BLE001 - any failure of a client is its result
+                for label in labels:
+                    failures[label] = f"run {round_}: {type(error).__name__}: {str(error)[:160]}"
+                continue
+            if round_ > 0:
+                for label in labels:
+                    values[label].append(answers[label][0])
+    return {label: Cell(failure=failures[label]) if label in failures else
+            Cell(statistics.median(v), next(e for ls, e, _ in clients if label in ls))
+            for label, v in values.items()}
 
 
 def imap_connection(port, tls):
@@ -189,7 +241,8 @@ def curl_imap(port, user, since, roots=None):
 
 def fetchmail_check(protocol, port, user, workdir, roots=None):
     rc = workdir / f"fetchmailrc-{protocol}-{user}-{'tls' if roots else 'plain'}"
-    tls = f" ssl sslcertck sslcertfile \"{roots}\"" if roots else ""
+    # fetchmail compares names, not addresses: the certificate names localhost as well.
+    tls = f" ssl sslcertck sslcertfile \"{roots}\" sslcommonname localhost" if roots else ""
     rc.write_text(f"poll 127.0.0.1 protocol {protocol} port {port} user \"{user}\" "
                   f"password \"pw\" keep{tls}\n")
     rc.chmod(0o600)
@@ -199,15 +252,20 @@ def fetchmail_check(protocol, port, user, workdir, roots=None):
                            "--pidfile", str(workdir / "fetchmail.pid"),
                            *(["--uidl"] if protocol == "POP3" else [])],
                           capture_output=True, text=True, env=env)
-    words = [line for line in (done.stdout + done.stderr).splitlines()
-             if line and "Running as root" not in line]
-    return words[0][:100] if words else f"exit status {done.returncode}"
+    said = done.stdout + done.stderr
+    # 0: there is mail, 1: there is none; anything else is a failure.
+    if done.returncode not in (0, 1):
+        raise RuntimeError(f"exit status {done.returncode}: {said.strip()[:120]}")
+    found = re.search(r"(\d+) messages? (?:\((\d+) seen\) )?for", said)
+    if not found:
+        raise RuntimeError(f"no count in: {said.strip()[:120]}")
+    return int(found.group(1)) - int(found.group(2) or 0)
 
 
-def poplib_scan(port, user, since, tls):
-    """The bare newest-first TOP scan over implicit TLS, in Python (poplib)."""
-    from email.utils import parsedate_to_datetime
-    p = poplib.POP3_SSL("127.0.0.1", port, context=tls)
+def poplib_scan(port, user, since, tls=None):
+    """The bare newest-first TOP scan in Python (poplib), plain or over implicit TLS."""
+    p = poplib.POP3("127.0.0.1", port) if tls is None else \
+        poplib.POP3_SSL("127.0.0.1", port, context=tls)
     p.user(user)
     p.pass_("pw")
     n, _ = p.stat()
@@ -223,65 +281,125 @@ def poplib_scan(port, user, since, tls):
     return count
 
 
-def client(exe, mode, protocol, port, user, since, runs, form="", roots=None):
-    out = subprocess.run([str(exe), mode, protocol, f"{form}127.0.0.1:{port}", user, "pw",
-                          str(since), str(runs), *([str(roots)] if roots else [])],
-                         capture_output=True, text=True, check=True).stdout
+def client(exe, mode, protocol, port, user, since, form="", roots=None):
+    """One timed run of mail_bench_client (after its own warm-up): {"first" or "bare":
+    (ms, count)}, and "recheck" for the library over POP3."""
+    done = subprocess.run([str(exe), mode, protocol, f"{form}127.0.0.1:{port}", user, "pw",
+                           str(since), "1", *([str(roots)] if roots else [])],
+                          capture_output=True, text=True)
+    if done.returncode != 0:
+        raise RuntimeError(f"exit status {done.returncode}: {done.stderr.strip()[:160]}")
     return {line.split()[0]: (float(line.split()[1]), int(line.split()[2]))
-            for line in out.splitlines()}
+            for line in done.stdout.splitlines()}
 
 
-def tls_row(exe, server, n, since, runs, work):
-    """The same question over TLS: our library (OpenSSL behind the same seam as Schannel)
-    beside the same reference clients, all trusting only the run's root."""
+def runs_at(size, runs):
+    return runs if size < 100000 else max(3, runs // 2)
+
+
+def renamed(run, names):
+    """run()'s answers under the table's labels."""
+    answers = run()
+    return {label: answers[name] for name, label in names.items()}
+
+
+def measure_size(exe, server, n, since, runs, work, tls):
+    """Every client at one size, plain or over implicit TLS (and our library over STARTTLS
+    and STLS too), taking turns; {"imap": [(label, Cell)], "pop3": [...]}."""
     user = f"n{n}"
-    runs = runs if n < 100000 else max(3, runs // 2)
-    roots = server.roots
-    context = ssl.create_default_context(cafile=str(roots))
-    imap_tls = client(exe, "library", "imap", server.imaps_port, user, since, runs, "tls:", roots)
-    imap_starttls = client(exe, "library", "imap", server.imap_port, user, since, runs,
-                           "starttls:", roots)
-    pop3_tls = client(exe, "library", "pop3", server.pop3s_port, user, since, runs, "tls:", roots)
-    pop3_starttls = client(exe, "library", "pop3", server.pop3_port, user, since, runs,
-                           "starttls:", roots)
-    imap = [
-        ("our library, implicit TLS (in-process)", imap_tls["first"]),
-        ("our library, STARTTLS (in-process)", imap_starttls["first"]),
-        ("imaplib SINCE+FETCH, exact filter",
-         timed(lambda: imaplib_since(server.imaps_port, user, since, context), runs)),
-        ("imaplib UID SEARCH YOUNGER",
-         timed(lambda: imaplib_younger(server.imaps_port, user, since, context), runs)),
-        ("curl SEARCH SAVE + FETCH $ (process)",
-         timed(lambda: curl_imap(server.imaps_port, user, since, roots), runs)),
-        ("fetchmail --check (process, unseen)",
-         timed(lambda: fetchmail_check("IMAP", server.imaps_port, user, work, roots), runs)),
+    roots = server.roots if tls else None
+    context = ssl.create_default_context(cafile=str(roots)) if tls else None
+    imap_port = server.imaps_port if tls else server.imap_port
+    pop3_port = server.pop3s_port if tls else server.pop3_port
+    form = "tls:" if tls else ""
+
+    def ours(protocol, port, form_, names):
+        return (list(names.values()), NEW, lambda: renamed(
+            lambda: client(exe, "library", protocol, port, user, since, form_, roots), names))
+
+    def outside(label, expected, fn):
+        return ([label], expected, lambda: {label: once(fn)})
+
+    imap = [ours("imap", imap_port, form, {"first": "our library (in-process)"})]
+    pop3 = [ours("pop3", pop3_port, form, {"first": "our library, first check",
+                                           "recheck": "our library, re-check unchanged"})]
+    if tls:
+        imap.append(ours("imap", server.imap_port, "starttls:", {"first": "our library, STARTTLS"}))
+        pop3.append(ours("pop3", server.pop3_port, "starttls:",
+                         {"first": "our library, STLS, first check"}))
+    imap += [
+        outside("imaplib SINCE+FETCH, exact filter", NEW,
+                lambda: imaplib_since(imap_port, user, since, context)),
+        outside("imaplib UID SEARCH YOUNGER", NEW,
+                lambda: imaplib_younger(imap_port, user, since, context)),
+        outside("curl SEARCH SAVE + FETCH $ (process)", NEW,
+                lambda: curl_imap(imap_port, user, since, roots)),
+        outside("fetchmail --check (process, unseen)", n,
+                lambda: fetchmail_check("IMAP", imap_port, user, work, roots)),
     ]
-    pop3 = [
-        ("our library, implicit TLS, first check", pop3_tls["first"]),
-        ("our library, implicit TLS, re-check", pop3_tls["recheck"]),
-        ("our library, STLS, first check", pop3_starttls["first"]),
-        ("poplib newest-first TOP scan",
-         timed(lambda: poplib_scan(server.pop3s_port, user, since, context), runs)),
-        ("fetchmail --check --uidl (process)",
-         timed(lambda: fetchmail_check("POP3", server.pop3s_port, user, work, roots), runs)),
+    pop3 += [
+        (["bare C++ newest-first TOP scan"], NEW, lambda: renamed(
+            lambda: client(exe, "bare-pop3", "pop3", pop3_port, user, since, "", roots),
+            {"bare": "bare C++ newest-first TOP scan"})),
+        outside("poplib newest-first TOP scan", NEW,
+                lambda: poplib_scan(pop3_port, user, since, context)),
+        outside("fetchmail --check --uidl (process)", n,
+                lambda: fetchmail_check("POP3", pop3_port, user, work, roots)),
     ]
-    return n, imap, pop3
+    cells = interleaved(imap + pop3, runs_at(n, runs))
+    return {protocol: [(label, cells[label]) for labels, _, _ in group for label in labels]
+            for protocol, group in (("imap", imap), ("pop3", pop3))}
 
 
-def print_tls(tls_rows, runs):
-    for n, imap, pop3 in tls_rows:
-        for title, entries in ((f"IMAP over TLS, {n:,} messages", imap),
-                               (f"POP3 over TLS, {n:,} messages", pop3)):
-            print()
-            print(title)
-            for label, (ms, found) in entries:
-                shown = found if isinstance(found, int) else "-"
-                print(f"  {label:<42}{ms:9.1f} ({shown})")
+# The references that answer the same question as our library, for the goals.
+IMAP_PEERS = ("imaplib SINCE+FETCH, exact filter", "imaplib UID SEARCH YOUNGER",
+              "curl SEARCH SAVE + FETCH $ (process)")
+POP3_PEER = "bare C++ newest-first TOP scan"
+
+
+def goal_line(protocol, results):
+    """Whether our library is within 1.2x of its best peer at each size."""
+    cells = []
+    for columns in results:
+        rows = dict(columns[protocol])
+        ours = rows["our library (in-process)" if protocol == "imap" else "our library, first check"]
+        peers = [rows[name] for name in (IMAP_PEERS if protocol == "imap" else (POP3_PEER,))]
+        timed_peers = [c.ms for c in peers if not c.failure]
+        if ours.failure or not timed_peers:
+            cells.append("no verdict")
+            continue
+        ratio = ours.ms / min(timed_peers)
+        cells.append(f"{ratio:.2f}x {'met' if ratio <= 1.2 else 'NOT met'}")
+    return cells
+
+
+def print_table(title, protocol, sizes, results, runs):
+    print()
+    print(f"{title:<37}" + "".join(f"{n:>16,}" for n in sizes))
+    print(f"{'  runs per size (after one warm-up)':<37}" +
+          "".join(f"{runs_at(n, runs):>16}" for n in sizes))
+    for i, (label, _) in enumerate(results[0][protocol]):
+        print(f"  {label:<35}" + "".join(f"{r[protocol][i][1].text():>16}" for r in results))
+    peer = "best imaplib/curl" if protocol == "imap" else "bare C++ scan"
+    print(f"  {'goal: 1.2x of ' + peer:<35}" +
+          "".join(f"{c:>16}" for c in goal_line(protocol, results)))
+
+
+def print_failures(results_by_title):
+    failures = [(title, n, label, cell.failure) for title, sizes, results in results_by_title
+                for n, columns in zip(sizes, results) for protocol in ("imap", "pop3")
+                for label, cell in columns[protocol] if cell.failure]
+    if failures:
+        print()
+        print("Failures (not timed):")
+        for title, n, label, why in failures:
+            print(f"  {title}, {n:,}, {label}: {why}")
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("--sizes", default="100,1000,10000,100000")
+    parser.add_argument("--sizes", default="100,1000,10000",
+                        help="mailbox sizes, e.g. 100,1000,10000,100000 (100,000 is slow to make)")
     parser.add_argument("--tls-sizes", default="10000",
                         help="sizes that also get the TLS rows (empty for none)")
     parser.add_argument("--runs", type=int, default=15)
@@ -290,15 +408,16 @@ def main():
     args = parser.parse_args()
     sizes = [int(s) for s in args.sizes.split(",") if s]
     tls_sizes = [int(s) for s in args.tls_sizes.split(",") if s]
+    print(f"load average at start: {load_average()}", flush=True)
     cache = Path(args.cache)
     cache.mkdir(parents=True, exist_ok=True)
     cache.chmod(0o755)
     (cache / "home").mkdir(exist_ok=True)
     exe = build_client(cache)
-    since_file = cache / "since"
+    since_file = cache / "since-noon"
     if not since_file.exists():
-        now = int(time.time())
-        since_file.write_text(str(now - now % 60 - 86400))
+        today = int(time.time()) // 86400 * 86400
+        since_file.write_text(str(today - 86400 + 12 * 3600))  # yesterday, 12:00 UTC
     since = int(since_file.read_text())
     every_size = sorted(set(sizes) | set(tls_sizes))
     for n in every_size:
@@ -307,61 +426,29 @@ def main():
     time.tzset()
     server = Dovecot(cache, every_size)
     work = Path(tempfile.mkdtemp(prefix="vrxmail-bench-work."))
-    rows = []
-    tls_rows = []
     try:
-        for n in sizes:
-            user = f"n{n}"
-            runs = args.runs if n < 100000 else max(3, args.runs // 2)
-            lib_imap = client(exe, "library", "imap", server.imap_port, user, since, runs)
-            lib_pop3 = client(exe, "library", "pop3", server.pop3_port, user, since, runs)
-            bare = client(exe, "bare-pop3", "pop3", server.pop3_port, user, since, runs)
-            since_ms, since_count = timed(lambda: imaplib_since(server.imap_port, user, since), runs)
-            younger_ms, younger_count = timed(
-                lambda: imaplib_younger(server.imap_port, user, since), runs)
-            curl_ms, curl_count = timed(lambda: curl_imap(server.imap_port, user, since), runs)
-            fm_imap_ms, fm_imap = timed(
-                lambda: fetchmail_check("IMAP", server.imap_port, user, work), runs)
-            fm_pop3_ms, fm_pop3 = timed(
-                lambda: fetchmail_check("POP3", server.pop3_port, user, work), runs)
-            rows.append((n, lib_imap["first"], (since_ms, since_count), (younger_ms, younger_count),
-                         (curl_ms, curl_count), (fm_imap_ms, fm_imap), lib_pop3["first"],
-                         lib_pop3["recheck"], bare["bare"], (fm_pop3_ms, fm_pop3)))
-        for n in tls_sizes:
-            tls_rows.append(tls_row(exe, server, n, since, args.runs, work))
+        plain = [measure_size(exe, server, n, since, args.runs, work, tls=False) for n in sizes]
+        tls = [measure_size(exe, server, n, since, args.runs, work, tls=True) for n in tls_sizes]
     finally:
         server.stop()
         shutil.rmtree(work, ignore_errors=True)
 
     print()
-    print(f"Median ms (count found) of {args.runs} runs; {NEW} new messages in each mailbox.")
+    print(f"Median ms (count found) after one warm-up; {NEW} new messages in each mailbox, "
+          f"{len(SAME_DAY_OLD)} old ones earlier on the stamp's day; stamp "
+          f"{time.strftime('%Y-%m-%d %H:%M', time.gmtime(since))} UTC.")
+    tables = []
+    if sizes:
+        print_table("IMAP, plain", "imap", sizes, plain, args.runs)
+        print_table("POP3, plain", "pop3", sizes, plain, args.runs)
+        tables.append(("plain", sizes, plain))
+    if tls_sizes:
+        print_table("IMAP, implicit TLS", "imap", tls_sizes, tls, args.runs)
+        print_table("POP3, implicit TLS", "pop3", tls_sizes, tls, args.runs)
+        tables.append(("TLS", tls_sizes, tls))
+    print_failures(tables)
     print()
-    print("IMAP                                 " + "".join(f"{n:>16,}" for n in sizes))
-    labels = ["our library (in-process)", "imaplib SINCE+FETCH, exact filter",
-              "imaplib UID SEARCH YOUNGER", "curl SEARCH SAVE + FETCH $ (process)",
-              "fetchmail --check (process, unseen)"]
-    for i, label in enumerate(labels):
-        cells = []
-        for row in rows:
-            ms, found = row[1 + i]
-            cells.append(f"{ms:9.1f} ({found})" if isinstance(found, int) else f"{ms:9.1f} (-)")
-        print(f"  {label:<35}" + "".join(f"{c:>16}" for c in cells))
-    print()
-    print("POP3                                 " + "".join(f"{n:>16,}" for n in sizes))
-    labels = ["our library, first check", "our library, re-check unchanged",
-              "bare newest-first TOP scan", "fetchmail --check --uidl (process)"]
-    for i, label in enumerate(labels):
-        cells = []
-        for row in rows:
-            ms, found = row[6 + i]
-            cells.append(f"{ms:9.1f} ({found})" if isinstance(found, int) else f"{ms:9.1f} (-)")
-        print(f"  {label:<35}" + "".join(f"{c:>16}" for c in cells))
-    print_tls(tls_rows, args.runs)
-    print()
-    print("fetchmail's own words, last run:")
-    for row in rows:
-        print(f"  {row[0]:>7,} IMAP: {row[5][1]}")
-        print(f"  {row[0]:>7,} POP3: {row[9][1]}")
+    print(f"load average at end: {load_average()}")
 
 
 if __name__ == "__main__":

@@ -2,14 +2,19 @@
 //   mail_bench_client library imap|pop3 HOST-TEXT USER PASSWORD SINCE RUNS [ROOTS.pem]
 //     prints "first <median ms> <count>" (every run with an empty arrival cache) and, for
 //     POP3, "recheck <median ms> <count>" (the cache kept from the run before).
-//   mail_bench_client bare-pop3 HOST:PORT USER PASSWORD SINCE RUNS
+//   mail_bench_client bare-pop3 HOST:PORT USER PASSWORD SINCE RUNS [ROOTS.pem]
 //     prints "bare <median ms> <count>": STAT, then TOP n 0 from the newest message, stopping
-//     at the first one older than SINCE, with nothing remembered.
+//     at the first one older than SINCE, with nothing remembered; with ROOTS.pem over
+//     implicit TLS (OpenSSL straight on the socket, the certificate checked against those
+//     roots and the address).
 // HOST-TEXT is read as the library reads it (tls:127.0.0.1:N, starttls:..., 127.0.0.1:N is
 // plain); with ROOTS.pem, TLS trusts only the roots in that file. SINCE is seconds since
-// 1970 UTC.
+// 1970 UTC. Every run must succeed and find the same count, or the client says why on
+// stderr and exits with 1: a failed run is never timed.
 #include <arpa/inet.h>
 #include <netdb.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,6 +22,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -72,12 +78,20 @@ int library(const std::string& protocol, const std::string& host, const std::str
       std::fprintf(stderr, "check failed: %d\n", o.result);
       return 1;
     }
+    if (count >= 0 && o.newCount != count) {
+      std::fprintf(stderr, "run %d found %d, the run before %d\n", i, o.newCount, count);
+      return 1;
+    }
     count = o.newCount;
     if (job.type == kPop3) {
       start = Clock::now();
       o = runCheck(job, context);
       recheck.push_back(msSince(start));
-      if (o.result != 0 || o.newCount != count) return 1;
+      if (o.result != 0 || o.newCount != count) {
+        std::fprintf(stderr, "re-check gave result %d, count %d (first check %d)\n", o.result,
+                     o.newCount, count);
+        return 1;
+      }
     }
   }
   std::printf("first %.2f %d\n", median(first), count);
@@ -85,10 +99,18 @@ int library(const std::string& protocol, const std::string& host, const std::str
   return 0;
 }
 
-// The plainest client there is: blocking socket, one command at a time.
+struct SslContextFree {
+  void operator()(SSL_CTX* c) const { SSL_CTX_free(c); }
+};
+struct SslFree {
+  void operator()(SSL* s) const { SSL_free(s); }
+};
+
+// The plainest client there is: blocking socket, one command at a time; over TLS, OpenSSL
+// straight on that socket.
 class BareClient {
  public:
-  explicit BareClient(const Endpoint& e) {
+  BareClient(const Endpoint& e, const std::string& roots) {
     addrinfo hints{};
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* list = nullptr;
@@ -99,12 +121,23 @@ class BareClient {
       fd_ = -1;
     }
     ::freeaddrinfo(list);
+    if (fd_ >= 0 && !roots.empty() && !startTls(e.host, roots)) {
+      ::close(fd_);
+      fd_ = -1;
+    }
   }
   ~BareClient() {
+    ssl_.reset();
     if (fd_ >= 0) ::close(fd_);
   }
   bool ok() const { return fd_ >= 0; }
-  void send(const std::string& s) { (void)!::write(fd_, s.data(), s.size()); }
+  void send(const std::string& s) {
+    if (ssl_) {
+      SSL_write(ssl_.get(), s.data(), static_cast<int>(s.size()));
+    } else {
+      (void)!::write(fd_, s.data(), s.size());
+    }
+  }
   bool line(std::string& out) {
     for (;;) {
       const std::size_t nl = buf_.find('\n');
@@ -114,37 +147,63 @@ class BareClient {
         return true;
       }
       char chunk[65536];
-      const ssize_t n = ::read(fd_, chunk, sizeof chunk);
+      const ssize_t n = ssl_ ? SSL_read(ssl_.get(), chunk, sizeof chunk)
+                             : ::read(fd_, chunk, sizeof chunk);
       if (n <= 0) return false;
       buf_.append(chunk, static_cast<std::size_t>(n));
     }
   }
 
  private:
+  bool startTls(const std::string& host, const std::string& roots) {
+    context_.reset(SSL_CTX_new(TLS_client_method()));
+    if (!context_ || SSL_CTX_load_verify_locations(context_.get(), roots.c_str(), nullptr) != 1) {
+      return false;
+    }
+    SSL_CTX_set_verify(context_.get(), SSL_VERIFY_PEER, nullptr);
+    ssl_.reset(SSL_new(context_.get()));
+    if (!ssl_ || X509_VERIFY_PARAM_set1_ip_asc(SSL_get0_param(ssl_.get()), host.c_str()) != 1) {
+      return false;
+    }
+    SSL_set_fd(ssl_.get(), fd_);
+    return SSL_connect(ssl_.get()) == 1;
+  }
+
   int fd_ = -1;
   std::string buf_;
+  std::unique_ptr<SSL_CTX, SslContextFree> context_;
+  std::unique_ptr<SSL, SslFree> ssl_;
 };
 
-int barePop3(const CheckJob& job, int runs) {
+int barePop3(const CheckJob& job, const std::string& roots, int runs) {
   std::vector<double> times;
   int count = 0;
   for (int i = -1; i < runs; ++i) {  // run -1 is the warm-up
     const Clock::time_point start = Clock::now();
-    BareClient c(job.endpoint);
-    if (!c.ok()) return 1;
+    BareClient c(job.endpoint, roots);
+    if (!c.ok()) {
+      std::fprintf(stderr, "no connection%s\n", roots.empty() ? "" : " over TLS");
+      return 1;
+    }
     std::string l;
-    c.line(l);
+    const auto answer = [&](const char* command) {
+      if (c.line(l) && l.rfind("+OK", 0) == 0) return true;
+      std::fprintf(stderr, "%s answered: %s\n", command, l.c_str());
+      return false;
+    };
+    if (!answer("greeting")) return 1;
     c.send("USER " + job.user + "\r\n");
-    c.line(l);
+    if (!answer("USER")) return 1;
     c.send("PASS " + job.password + "\r\n");
-    c.line(l);
+    if (!answer("PASS")) return 1;
     c.send("STAT\r\n");
-    c.line(l);
+    if (!answer("STAT")) return 1;
     long n = std::strtol(l.c_str() + 4, nullptr, 10);
+    const int before = count;
     count = 0;
     for (; n > 0; --n) {
       c.send("TOP " + std::to_string(n) + " 0\r\n");
-      c.line(l);
+      if (!answer("TOP")) return 1;
       std::string headers;
       while (c.line(l) && l != ".") headers += l + "\r\n";
       const auto arrival = arrivalFromHeaders(headers);
@@ -154,6 +213,10 @@ int barePop3(const CheckJob& job, int runs) {
     c.send("QUIT\r\n");
     c.line(l);
     if (i >= 0) times.push_back(msSince(start));
+    if (i > -1 && count != before) {
+      std::fprintf(stderr, "run %d found %d, the run before %d\n", i, count, before);
+      return 1;
+    }
   }
   std::printf("bare %.2f %d\n", median(times), count);
   return 0;
@@ -172,10 +235,11 @@ int main(int argc, char** argv) {
   job.password = argv[5];
   job.since = std::strtoll(argv[6], nullptr, 10);
   const int runs = std::max(1, std::atoi(argv[7]));
-  if (mode == "library") return library(argv[2], argv[3], argc == 9 ? argv[8] : "", job, runs);
+  const std::string roots = argc == 9 ? argv[8] : "";
+  if (mode == "library") return library(argv[2], argv[3], roots, job, runs);
   const auto endpoint = parseHostPort(argv[3], 0);
   if (!endpoint) return 2;
   job.endpoint = *endpoint;
-  if (mode == "bare-pop3") return barePop3(job, runs);
+  if (mode == "bare-pop3") return barePop3(job, roots, runs);
   return 2;
 }
