@@ -18,6 +18,7 @@
 #include "i18n/win32_system_language.h"
 #include "mail/win32_mail_library.h"
 #include "mail/win32_mail_poll_worker.h"
+#include "mail/win32_power.h"
 #include "resource.h"
 
 namespace qp {
@@ -73,6 +74,9 @@ bool ButtonBarDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case kArmVolumeTimerMessage:
         OnArmVolumeTimer();
         return true;
+    case WM_POWERBROADCAST:
+        OnPowerBroadcast(wParam);
+        return false;  // the default processing answers
     case WM_QUERYENDSESSION:
         SendDeviceCommand(kEndNotice);
         return false;  // log-off or shutdown may go on
@@ -110,6 +114,8 @@ bool ButtonBarDialog::OnCommand(int id) {
     case ID_MESSAGE_TOGGLE: OnMessageToggle(); return true;
     case ID_NOTHING: return true;
     case ID_RESTAMP_AND_CHECK: OnRestampAndCheck(); return true;
+    case ID_DEFAULT_SOUND: OnDefaultSound(); return true;
+    case ID_CHOOSE_SOUND: OnChooseSound(); return true;
     case ID_STYLE_SWITCH: OnStyleSwitch(); return true;
     case ID_FLOAT_MINIMIZE: HideToTray(); return true;
     case ID_FLOAT_ABOUT: ShowAbout(); return true;
@@ -127,6 +133,7 @@ BOOL ButtonBarDialog::OnInitDialog() {
     GetWindowRect(hwnd(), &window);
     templateWindowSize_ = {window.right - window.left, window.bottom - window.top};
     buttons_.Attach(hwnd());
+    SetDlgItemTextA(hwnd(), IDC_STATUS_STRIP, statusText_.c_str());
 
     LoadLanguageTable(hwnd());
     SetWindowTextA(hwnd(), Language().Text(1).c_str());
@@ -136,7 +143,7 @@ BOOL ButtonBarDialog::OnInitDialog() {
     SendMessageA(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(AppIcon));
     TransferSettings(Direction::Load);
     ResuspendPending = 0;
-    // The shutdown privilege, for putting the machine back to sleep, is enabled here.
+    EnableShutdownPrivilege();
     {
         WaitCursor wait;
         StatusStrip = Item(IDC_STATUS_STRIP);
@@ -149,7 +156,7 @@ BOOL ButtonBarDialog::OnInitDialog() {
         GetClientRect(hwnd(), &ClientRectAtStart);
         buttons_.SetRoles(TheSettings().Values().Style);
         PrepareTrayMenu();
-        // The sound and mail-program defaults come here.
+        FillMailDefaults();
         OpenDeviceAndMailLibrary();
         InitVolume(hwnd());
         SendDeviceCommand(kStartNotice);
@@ -214,23 +221,13 @@ void ButtonBarDialog::OnExit() {
 // The one shutdown path.
 void ButtonBarDialog::OnDestroy() {
     TheTrayIcon().Remove();
-    StopWorkers = 1;
-    SetEvent(MailPollEvent.get());
+    StopWorkersAndWake();
     // The hot-key worker ends before the mixer closes and the window object goes away.
     StopHotkeyWorker();
     AbortMailCheck();
     StopMailPollWorker();
     CloseMixer();
     TransferSettings(Direction::Save);
-}
-
-// New mail counts from now on; a check follows at once.
-void ButtonBarDialog::OnRestampAndCheck() {
-    std::string stamp = CurrentTimeStamp();
-    TheSettings().Modify([&stamp](Settings& settings) { settings.LastNewTimeStamp = stamp; });
-    TransferSettings(Direction::Save);
-    PollNow = 1;
-    SetEvent(MailPollEvent.get());
 }
 
 bool ButtonBarDialog::OnSysCommand(WPARAM command) {

@@ -47,13 +47,19 @@ private:
     void OpenDeviceAndMailLibrary();
     void ChooseStartLayout();
 
+    // Mail polling's part of the window.
+    void OnPowerBroadcast(WPARAM event);
+    void OnRestampAndCheck();
+    void OnDefaultSound();
+    void OnChooseSound();
+    void FillMailDefaults();
+
     void AddTrayIcon();
     void OnTrayCallback(WPARAM iconId, LPARAM mouseMessage);
     void ShowTrayPopup();
     void Acknowledge();
     void PrepareTrayMenu();
     void OnOpen();
-    void OnRestampAndCheck();
     void OnSoundToggle();
     void OnMessageToggle();
     void ToggleTraySetting(int32_t Settings::*field, const char* name, int32_t next,

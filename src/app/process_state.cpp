@@ -2,8 +2,9 @@
 
 namespace qp {
 
-UniqueHandle MailPollEvent;
-UniqueHandle SuspendWakeTimer;
+// Never destroyed: a worker or a mail report may still use them while the process ends.
+UniqueHandle& MailPollEvent = *new UniqueHandle;
+UniqueHandle& SuspendWakeTimer = *new UniqueHandle;
 std::atomic<int32_t> StopWorkers{0};
 std::atomic<int32_t> ResuspendPending{0};
 std::atomic<int32_t> BlinkShown{0};

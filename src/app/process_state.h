@@ -10,9 +10,9 @@
 namespace qp {
 
 // Named "QPDMailPollingEvent": wakes the mail worker and marks the running instance.
-extern UniqueHandle MailPollEvent;
+extern UniqueHandle& MailPollEvent;
 // Unnamed, auto-reset; wakes the machine for a mail check while it sleeps.
-extern UniqueHandle SuspendWakeTimer;
+extern UniqueHandle& SuspendWakeTimer;
 
 // Set once, 0 to 1, when the window is destroyed; both workers end when they see it.
 extern std::atomic<int32_t> StopWorkers;

@@ -18,20 +18,19 @@ TrayIcon& TheTrayIcon() {
 }
 
 void TrayIcon::Add(HWND owner, HICON icon) {
-    std::lock_guard<std::mutex> hold(lock_);
-    TrayIconData.cbSize = kRecordSize;
-    TrayIconData.hWnd = owner;
-    TrayIconData.uID = kId;
-    TrayIconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    TrayIconData.uCallbackMessage = kCallbackMessage;
-    TrayIconData.hIcon = icon;
-    ResetTip(TrayIconData);
-    Shell_NotifyIconA(NIM_ADD, &TrayIconData);
+    updates_.Update(NIM_ADD, [owner, icon](NOTIFYICONDATAA& data) {
+        data.cbSize = kRecordSize;
+        data.hWnd = owner;
+        data.uID = kId;
+        data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        data.uCallbackMessage = kCallbackMessage;
+        data.hIcon = icon;
+        ResetTip(data);
+    }, &TrayIcon::Send);
 }
 
 void TrayIcon::Remove() {
-    std::lock_guard<std::mutex> hold(lock_);
-    Shell_NotifyIconA(NIM_DELETE, &TrayIconData);
+    updates_.Update(NIM_DELETE, [](NOTIFYICONDATAA&) {}, &TrayIcon::Send);
 }
 
 void ClearBalloon(NOTIFYICONDATAA& data) {

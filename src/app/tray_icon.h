@@ -1,11 +1,12 @@
 #pragma once
 // The program's one notification-area icon. The user-interface thread and the mail
-// report (on a thread of the mail library) both change its record, so every change
-// and its Shell_NotifyIconA call happen under one lock.
+// report (on a thread of the mail library) both change its record; the changes reach
+// the shell in the order they were made, and a slow shell never holds up the thread
+// that did not call it.
 #include <windows.h>
 #include <shellapi.h>
 
-#include <mutex>
+#include "app/serial_updates.h"
 
 namespace qp {
 
@@ -17,18 +18,17 @@ public:
     // Icon id 1, flags message|icon|tip, callback 0x401, tip "Veranox".
     void Add(HWND owner, HICON icon);
     void Remove();
-    // Applies change to the record and sends it with NIM_MODIFY, as one step; returns
-    // the shell's answer.
+    // Applies change to the record and sends it with NIM_MODIFY; returns the shell's
+    // answer (the latest one known when another thread was sending).
     template <class Change>
     BOOL Modify(Change change) {
-        std::lock_guard<std::mutex> hold(lock_);
-        change(TrayIconData);
-        return Shell_NotifyIconA(NIM_MODIFY, &TrayIconData);
+        return updates_.Update(NIM_MODIFY, change, &TrayIcon::Send);
     }
 
 private:
-    std::mutex lock_;
-    NOTIFYICONDATAA TrayIconData{};
+    static BOOL Send(DWORD message, NOTIFYICONDATAA& data) { return Shell_NotifyIconA(message, &data); }
+
+    SerialUpdates<NOTIFYICONDATAA, DWORD, BOOL> updates_;
 };
 
 TrayIcon& TheTrayIcon();

@@ -35,16 +35,20 @@ std::optional<std::string> ChooseFileForBar() {
 }
 
 std::optional<std::string> ChooseFileForSlotMenu() {
+    return ChooseExistingFile(
+        "Executable Files(*.exe)|*.exe|Text files(*.txt)|*.txt|All files(*.*)|*.*||", "txt");
+}
+
+std::optional<std::string> ChooseExistingFile(const char* filterText, const char* defaultExtension) {
     char file[MAX_PATH] = "";
-    const std::string filter = FilterList(
-        "Executable Files(*.exe)|*.exe|Text files(*.txt)|*.txt|All files(*.*)|*.*||", '|');
+    const std::string filter = FilterList(filterText, '|');
 
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.lpstrFilter = filter.c_str();
     dialog.lpstrFile = file;
     dialog.nMaxFile = sizeof file;
-    dialog.lpstrDefExt = "txt";
+    dialog.lpstrDefExt = defaultExtension;
     dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_SHAREAWARE | OFN_NONETWORKBUTTON |
                    OFN_EXPLORER;
     if (!GetOpenFileNameA(&dialog)) return std::nullopt;

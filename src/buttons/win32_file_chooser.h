@@ -11,4 +11,8 @@ std::optional<std::string> ChooseFileForBar();
 // The slot button's menu: the system's title, three filters, default extension "txt".
 std::optional<std::string> ChooseFileForSlotMenu();
 
+// An existing file, with the system's title: filterText is readable text with "|" between
+// names and patterns ("Wave Files(*.wav)|*.wav||"); no network button, share-aware.
+std::optional<std::string> ChooseExistingFile(const char* filterText, const char* defaultExtension);
+
 }  // namespace qp

@@ -6,14 +6,16 @@
 namespace qp {
 namespace {
 
+// Never destroyed: the hot-key worker may still launch the player while the process
+// ends.
 std::mutex& PathLock() {
-    static std::mutex lock;
-    return lock;
+    static std::mutex* const lock = new std::mutex;
+    return *lock;
 }
 
 std::string& PathText() {
-    static std::string path;
-    return path;
+    static std::string* const path = new std::string;
+    return *path;
 }
 
 }  // namespace

@@ -17,8 +17,9 @@ static_assert(kReadButtonControl == 0x222000 && kCommandControl == 0x222004);
 
 constexpr DWORD kWordSize = 4;
 
-// Written once by OpenDevice before any other thread exists, then only read.
-UniqueFileHandle DeviceChannel;
+// Written once by OpenDevice before any other thread exists, then only read. Never
+// destroyed: a mail report or a worker may still send a command while the process ends.
+UniqueFileHandle& DeviceChannel = *new UniqueFileHandle;
 
 }  // namespace
 

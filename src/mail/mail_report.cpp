@@ -55,7 +55,7 @@ MailReport PlanMailReport(int32_t newCount, int32_t resultCode, const MailReport
     }
     report.led = MailReport::Led::On;
     report.balloon = settings.osMinorVersion != 10 && settings.showMessage == 1;
-    report.sound = settings.sound == 1;
+    report.sound = settings.sound == 1 && !settings.wavePath.empty();
     report.blink = true;
     return report;
 }

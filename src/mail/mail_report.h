@@ -24,10 +24,12 @@ struct MailReportSettings {
     int32_t showMessage = 0;
     int32_t sound = 0;
     uint32_t osMinorVersion = 0;  // 10: no balloons
+    std::string wavePath;
 };
 
 // A failure only replaces the status text, so a lit LED stays lit through server
-// errors. Any non-zero count, even a negative one, is new mail.
+// errors. Any non-zero count, even a negative one, is new mail. Without a wave file
+// nothing is played (the system would play a sound of its own instead).
 MailReport PlanMailReport(int32_t newCount, int32_t resultCode, const MailReportSettings& settings);
 
 }  // namespace qp

@@ -57,7 +57,9 @@ bool LoadMailLibrary(HWND owner) {
     return true;
 }
 
-int32_t GetNewMail(MailRequest* request) {
+bool Win32MailLibrary::HasGetNewMail() const { return library.getNewMail != nullptr; }
+
+int32_t Win32MailLibrary::GetNewMail(MailRequest* request) {
     return library.getNewMail ? library.getNewMail(request) : -1;
 }
 

@@ -3,6 +3,7 @@
 // process ends.
 #include <windows.h>
 
+#include "mail/mail_poll_ports.h"
 #include "mail/mail_request.h"
 
 namespace qp {
@@ -12,10 +13,14 @@ namespace qp {
 // or the message of the first missing entry point.
 bool LoadMailLibrary(HWND owner);
 
-// 0 when the check has started; the library then reports it once through the
-// request's callback.
-int32_t GetNewMail(MailRequest* request);
 // Abandons a check in progress; nothing when the library is not loaded.
 void AbortMailCheck();
+
+// The loaded library as the mail worker sees it.
+class Win32MailLibrary : public MailLibraryPort {
+public:
+    bool HasGetNewMail() const override;
+    int32_t GetNewMail(MailRequest* request) override;
+};
 
 }  // namespace qp

@@ -1,29 +1,41 @@
 #include "mail/win32_mail_poll_worker.h"
 
-#include <string>
-
 #include "app/process_state.h"
 #include "app/thread_wait.h"
 #include "app/unique_handle.h"
-#include "mail/mail_request.h"
+#include "app/wait_cursor.h"
+#include "device/win32_device_port.h"
+#include "mail/mail_poll_loop.h"
+#include "mail/mail_status_order.h"
 #include "mail/win32_mail_library.h"
 #include "mail/win32_mail_report.h"
+#include "mail/win32_power.h"
+#include "mail/win32_status_strip.h"
 #include "settings/settings.h"
 
 namespace qp {
 
+void Win32PollEvent::Wait(uint32_t timeoutMs) { WaitForSingleObject(MailPollEvent.get(), timeoutMs); }
+
+void Win32PollEvent::Signal() { SetEvent(MailPollEvent.get()); }
+
+MailPollFlags TheMailPollFlags() { return {StopWorkers, PollNow, PollBusy, ResuspendPending}; }
+
 namespace {
 
-// The period is whole minutes; a stored value below one minute would make the worker
-// spin, and one above the longest period the settings allow would overflow.
-constexpr int32_t kShortestPeriodMinutes = 1;
-constexpr int32_t kLongestPeriodMinutes = 32767;
+class SleepClock : public PollClock {
+public:
+    void Pause(uint32_t ms) override { Sleep(ms); }
+};
 
-DWORD PollPeriodMs(int32_t minutes) {
-    if (minutes < kShortestPeriodMinutes) minutes = kShortestPeriodMinutes;
-    if (minutes > kLongestPeriodMinutes) minutes = kLongestPeriodMinutes;
-    return static_cast<DWORD>(minutes) * 60000u;
-}
+// The worker's texts come with the wait cursor while they are written.
+class WorkerStatusStrip : public Win32StatusStrip {
+public:
+    void Show(const std::string& text) override {
+        WaitCursor wait;
+        Win32StatusStrip::Show(text);
+    }
+};
 
 class MailPollWorker {
 public:
@@ -31,6 +43,11 @@ public:
         if (thread_) return true;
         thread_.reset(CreateThread(nullptr, 0, &MailPollWorker::Main, this, 0, nullptr));
         return static_cast<bool>(thread_);
+    }
+
+    void StopAndWake() {
+        gate_.Stop();
+        event_.Signal();
     }
 
     bool Stop(DWORD timeoutMs) {
@@ -41,43 +58,22 @@ public:
     }
 
 private:
-    static DWORD WINAPI Main(void* self) { return static_cast<MailPollWorker*>(self)->Run(); }
+    static DWORD WINAPI Main(void* self) { return static_cast<MailPollWorker*>(self)->loop_.Run(); }
 
-    DWORD Run() {
-        for (;;) {
-            WaitForSingleObject(MailPollEvent.get(),
-                                PollPeriodMs(TheSettings().Copy().MailPollTime));
-            if (StopWorkers != 0) return 0;
-            Settings settings = TheSettings().Copy();
-            if (settings.MailPollEn == 0 && PollNow == 0) continue;
-            if (PollBusy == 1) continue;
-            StartCheck(std::move(settings));
-        }
-    }
-
-    // The request points at the worker's own copies of the settings, which stay as
-    // they are until the check has been reported.
-    void StartCheck(Settings settings) {
-        host_ = std::move(settings.MailHost);
-        user_ = std::move(settings.MailUser);
-        password_ = std::move(settings.MailPwd);
-        since_ = std::move(settings.LastNewTimeStamp);
-        request_ = {settings.ServerType, host_.c_str(), user_.c_str(), password_.c_str(),
-                    since_.c_str(), 0, &MailCheckCallback};
-
-        std::lock_guard<std::mutex> order(MailStatusOrder());
-        PollBusy = 1;
-        if (GetNewMail(&request_) == 0) {
-            SetWindowTextA(StatusStrip, "Start to logon the server and get mails, please wait...");
-        } else {
-            // Nothing was started, so no report will come to clear the flag.
-            PollBusy = 0;
-        }
-    }
-
+    Win32PollEvent event_;
+    SleepClock clock_;
+    Win32MailLibrary library_;
+    Win32DevicePort device_;
+    Win32PowerPort power_;
+    WorkerStatusStrip status_;
+    MailCheckGate gate_{StopWorkers};
+    MailPollLoop loop_{TheSettings(),
+                       TheMailPollFlags(),
+                       {event_, clock_, library_, device_, power_, status_},
+                       gate_,
+                       TheMailStatusOrder(),
+                       &MailCheckCallback};
     UniqueHandle thread_;
-    MailRequest request_{};
-    std::string host_, user_, password_, since_;
 };
 
 // Never destroyed: a worker that outlived the bounded wait at shutdown still uses it.
@@ -89,6 +85,7 @@ MailPollWorker& TheWorker() {
 }  // namespace
 
 bool StartMailPollWorker() { return TheWorker().Start(); }
+void StopWorkersAndWake() { TheWorker().StopAndWake(); }
 bool StopMailPollWorker(DWORD timeoutMs) { return TheWorker().Stop(timeoutMs); }
 
 }  // namespace qp

@@ -10,15 +10,12 @@
 #include "device/device_codes.h"
 #include "device/win32_device_channel.h"
 #include "mail/mail_report.h"
+#include "mail/mail_status_order.h"
+#include "mail/win32_status_strip.h"
 #include "resource.h"
 #include "settings/settings.h"
 
 namespace qp {
-
-std::mutex& MailStatusOrder() {
-    static std::mutex* const order = new std::mutex;
-    return *order;
-}
 
 namespace {
 
@@ -73,27 +70,27 @@ void Blink() {
 
 }  // namespace
 
+// The flags are cleared once the status strip and the LED show the outcome: from then
+// on the worker may start its next check or put the machine back to sleep, and the
+// power query never overtakes the LED command. The notifications come after that.
 void MailCheckCallback(int32_t newCount, int32_t resultCode) {
+    const Settings settings = TheSettings().Copy();
+    const MailReport report =
+        PlanMailReport(newCount, resultCode,
+                       {settings.LastNewTimeStamp, settings.ShowMessage, settings.Sound,
+                        OsVersion.dwMinorVersion, settings.WavePath});
+    Win32StatusStrip status;
+    TheMailStatusOrder().Report(status, report.statusText);
+    if (report.led != MailReport::Led::Keep)
+        SendDeviceCommand(report.led == MailReport::Led::On ? kLedOn : kLedOff);
     PollBusy = 0;
     PollNow = 0;
+    if (report.led != MailReport::Led::On) return;
 
-    const Settings settings = TheSettings().Copy();
-    const MailReport report = PlanMailReport(
-        newCount, resultCode,
-        {settings.LastNewTimeStamp, settings.ShowMessage, settings.Sound, OsVersion.dwMinorVersion});
-    {
-        std::lock_guard<std::mutex> order(MailStatusOrder());
-        SetWindowTextA(StatusStrip, report.statusText.c_str());
-    }
-    if (report.led == MailReport::Led::Keep) return;
-    if (report.led == MailReport::Led::Off) {
-        SendDeviceCommand(kLedOff);
-        return;
-    }
-    SendDeviceCommand(kLedOn);
     BlinkStop = 0;
     if (report.balloon) ShowBalloon(report.statusText);
-    if (report.sound) PlaySoundA(settings.WavePath.c_str(), nullptr, SND_FILENAME);
+    // A file that cannot be played is not replaced by a sound of the system's.
+    if (report.sound) PlaySoundA(settings.WavePath.c_str(), nullptr, SND_FILENAME | SND_NODEFAULT);
     if (report.blink) Blink();
 }
 

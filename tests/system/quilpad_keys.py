@@ -4,9 +4,12 @@ USER_KEY = r"HKCU\software\VRX\0.01"
 MACHINE_KEY = r"HKLM\software\TZK\VRX\0.01"
 MIRROR_KEY = r"HKCU\software\QPD\0.01"
 
+DEFAULT_MAIL_PROGRAM = r"C:\Program Files\Outlook Express\MSIMN.EXE"
+DEFAULT_WAVE_PATH = r"C:\windows\Media\notify.wav"
+
 # The user group after a first run, without LastNewTimeStamp (the time of the run).
 FIRST_RUN_USER_VALUES = {
-    "MailProgram": ("REG_SZ", ""),
+    "MailProgram": ("REG_SZ", DEFAULT_MAIL_PROGRAM),
     "MailHost": ("REG_SZ", ""),
     "MailPgmParam": ("REG_SZ", "/mail"),
     "MailPollEn": ("REG_DWORD", 0),
@@ -19,7 +22,7 @@ FIRST_RUN_USER_VALUES = {
     "Sound": ("REG_DWORD", 0),
     "ShowMessage": ("REG_DWORD", 1),
     "Style": ("REG_DWORD", 1),
-    "WavePath": ("REG_SZ", ""),
+    "WavePath": ("REG_SZ", DEFAULT_WAVE_PATH),
     "WaveOption": ("REG_DWORD", 0),
     "FloatStyleOption": ("REG_DWORD", 1),
 }

@@ -2,7 +2,6 @@
 all (also from the floating bar's menu while locked), the slot menu of the floating bar,
 launching by double-click, dropping files, the drawn look of the buttons and their tips."""
 
-import json
 import shutil
 import struct
 import subprocess
@@ -12,6 +11,7 @@ import pytest
 
 import quilpad_harness as qh
 import xdnd_drop
+from window_helpers import WINDOWS_EXE, Windows
 
 MACHINE_KEY = r"HKLM\software\TZK\VRX\0.01"
 USER_KEY = r"HKCU\software\VRX\0.01"
@@ -20,56 +20,12 @@ CLEAR_IDS = [1001, 1029, 1030, 1031]
 BROWSE_IDS = [1004, 1033, 1034, 1035]
 SLOTS_DIR_WIN = r"C:\slots"
 TOUCH_FILE_EXE = qh.WIN_BUILD / "testbin" / "touch_file.exe"
-WINDOWS_EXE = qh.WIN_BUILD / "testbin" / "qpwindows.exe"
 EMPTY_TIP = "Select an executable file for the button"
 BAR_CHOOSER_TITLE = "Select a File to Open"
 VK_DOWN = 0x28
 
 
 # ---- helpers ------------------------------------------------------------------------------
-
-class Windows:
-    """qpwindows.exe: tool tips, file choosers and popup menus seen from outside."""
-
-    def __init__(self, prefix):
-        self.prefix = prefix
-
-    def _run(self, *args):
-        result = self.prefix.run([WINDOWS_EXE, *map(str, args)], timeout=30)
-        assert result.returncode in (0, 1), result.stderr
-        return json.loads(result.stdout.decode("ascii"))
-
-    def tips(self):
-        return self._run("tips")["tips"]
-
-    def choosers(self):
-        return self._run("choosers")["choosers"]
-
-    def menus(self):
-        return self._run("menus")["menus"]
-
-    def wait_for_chooser(self, pid, timeout=15):
-        def one():
-            found = [c for c in self.choosers() if c["pid"] == pid]
-            return found[0] if len(found) == 1 else None
-        return qh.wait_until(one, timeout, "a file chooser of the program")
-
-    def choose(self, chooser, windows_path):
-        assert self._run("choose", chooser["hwnd"], windows_path).get("done")
-
-    def cancel(self, chooser):
-        assert self._run("cancel", chooser["hwnd"]).get("done")
-
-    def wait_for_menu(self, pid, timeout=10):
-        def one():
-            found = [m for m in self.menus() if m["pid"] == pid]
-            return found[0] if len(found) == 1 else None
-        return qh.wait_until(one, timeout, "a popup menu of the program")
-
-    def wait_for_tip(self, text, timeout=10):
-        return qh.wait_until(lambda: any(t["text"] == text for t in self.tips()), timeout,
-                             f"a tool tip reading {text!r}")
-
 
 def center(rect):
     left, top, right, bottom = rect

@@ -6,7 +6,7 @@ namespace qp {
 namespace {
 
 MailReportSettings Settings(int32_t showMessage = 1, int32_t sound = 1, uint32_t minor = 1) {
-    return {"2003/05/06 14:07", showMessage, sound, minor};
+    return {"2003/05/06 14:07", showMessage, sound, minor, "C:\\Media\\ding.wav"};
 }
 
 TEST(MailFailureTextTest, ListedCodesHaveTheirFixedTexts) {
@@ -63,6 +63,13 @@ TEST(PlanMailReportTest, NewMailLightsTheLedAndNotifiesAsTheSettingsSay) {
     // Only exactly 1 turns them on.
     MailReport other = PlanMailReport(3, 0, Settings(2, 2));
     EXPECT_FALSE(other.balloon || other.sound);
+
+    // Without a wave file the system would play a sound of its own.
+    MailReportSettings noWave = Settings(1, 1);
+    noWave.wavePath.clear();
+    MailReport silent = PlanMailReport(3, 0, noWave);
+    EXPECT_FALSE(silent.sound);
+    EXPECT_TRUE(silent.balloon && silent.blink);
 }
 
 TEST(PlanMailReportTest, MinorVersionTenShowsNoBalloonButStillSoundsAndBlinks) {

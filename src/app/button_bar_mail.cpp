@@ -1,0 +1,67 @@
+// The button bar window's part in mail polling: the power broadcasts, the restamp-and-
+// check command, and the defaults and commands of the notification sound and the mail
+// program.
+#include "app/button_bar_dialog.h"
+#include "app/process_state.h"
+#include "buttons/win32_file_chooser.h"
+#include "mail/mail_defaults.h"
+#include "mail/suspend_wake.h"
+#include "mail/win32_mail_poll_worker.h"
+#include "mail/win32_power.h"
+
+namespace qp {
+
+void ButtonBarDialog::OnPowerBroadcast(WPARAM event) {
+    Win32WakeTimer timer;
+    Win32PollEvent pollEvent;
+    OnPowerEvent(static_cast<uint32_t>(event), TheSettings().Values(), timer, pollEvent,
+                 TheMailPollFlags());
+}
+
+// New mail counts from now on; a check follows at once.
+void ButtonBarDialog::OnRestampAndCheck() {
+    std::string stamp = CurrentTimeStamp();
+    TheSettings().Modify([&stamp](Settings& settings) { settings.LastNewTimeStamp = stamp; });
+    TransferSettings(Direction::Save);
+    PollNow = 1;
+    Win32PollEvent().Signal();
+}
+
+void ButtonBarDialog::OnDefaultSound() {
+    char directory[MAX_PATH] = "";
+    GetWindowsDirectoryA(directory, sizeof directory);
+    const std::string path = DefaultWavePath(directory);
+    TheSettings().Modify([&path](Settings& settings) {
+        settings.WaveOption = 0;
+        settings.WavePath = path;
+    });
+    TransferSettings(Direction::Save);
+}
+
+// A cancelled chooser keeps the file, but the choice of a file of one's own stays.
+void ButtonBarDialog::OnChooseSound() {
+    TheSettings().Modify([](Settings& settings) { settings.WaveOption = 1; });
+    if (auto chosen = ChooseExistingFile("Wave Files(*.wav)|*.wav||", "wav"))
+        TheSettings().Modify([&chosen](Settings& settings) { settings.WavePath = *chosen; });
+    TransferSettings(Direction::Save);
+}
+
+// Start-up: the first save writes what is filled in here.
+void ButtonBarDialog::FillMailDefaults() {
+    if (TheSettings().Values().WavePath.empty()) {
+        if (TheSettings().Values().WaveOption == 1)
+            OnChooseSound();
+        else
+            OnDefaultSound();
+    }
+    if (TheSettings().Values().MailProgram.empty()) {
+        char programFiles[MAX_PATH] = "";
+        const DWORD length = GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof programFiles);
+        // A value too long for the buffer counts as none.
+        const std::string value = length < sizeof programFiles ? programFiles : "";
+        const std::string program = DefaultMailProgram(value);
+        TheSettings().Modify([&program](Settings& settings) { settings.MailProgram = program; });
+    }
+}
+
+}  // namespace qp

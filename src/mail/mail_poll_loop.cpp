@@ -1,0 +1,94 @@
+#include "mail/mail_poll_loop.h"
+
+#include <utility>
+
+#include "device/device_codes.h"
+
+namespace qp {
+
+namespace {
+
+// The period is whole minutes; a stored value below one minute would make the worker
+// spin, and one above the longest period the settings allow would overflow.
+constexpr int32_t kShortestPeriodMinutes = 1;
+constexpr int32_t kLongestPeriodMinutes = 32767;
+
+// Replies to the power query.
+constexpr uint32_t kLastSuspendReply = 3;
+constexpr uint32_t kHibernateReply = 4;
+
+}  // namespace
+
+uint32_t MailPollLoop::PeriodMs(int32_t minutes) {
+    if (minutes < kShortestPeriodMinutes) minutes = kShortestPeriodMinutes;
+    if (minutes > kLongestPeriodMinutes) minutes = kLongestPeriodMinutes;
+    return static_cast<uint32_t>(minutes) * 60000u;
+}
+
+int MailPollLoop::Run() {
+    while (Pass()) {
+    }
+    return 0;
+}
+
+bool MailPollLoop::Pass() {
+    // After a wake by the timer the worker does not wait: it re-tests until the
+    // report has come, then puts the machine back to sleep.
+    if (flags_.ResuspendPending == 0)
+        services_.event.Wait(PeriodMs(settings_.Copy().MailPollTime));
+    else
+        services_.clock.Pause(kRetestPauseMs);
+    if (flags_.StopWorkers != 0) return false;
+    if (flags_.ResuspendPending == 1 && flags_.PollNow == 0) Resuspend();
+
+    Settings settings = settings_.Copy();
+    if (settings.MailPollEn == 0 && flags_.PollNow == 0) return true;
+    if (flags_.PollBusy == 1) return true;
+    if (!services_.library.HasGetNewMail()) {
+        services_.status.Show(kNoGetNewMailText);
+        GiveUpPoll();
+        return true;
+    }
+    return StartCheck(std::move(settings));
+}
+
+void MailPollLoop::Resuspend() {
+    flags_.ResuspendPending = 0;
+    services_.power.WaitForInputIdle();
+    const uint32_t reply = services_.device.SendCommand(kPowerQuery);
+    if (reply >= 1 && reply <= kLastSuspendReply)
+        services_.power.SetSystemPowerState(true);
+    else if (reply == kHibernateReply)
+        services_.power.SetSystemPowerState(false);
+}
+
+bool MailPollLoop::StartCheck(Settings settings) {
+    host_ = std::move(settings.MailHost);
+    user_ = std::move(settings.MailUser);
+    password_ = std::move(settings.MailPwd);
+    since_ = std::move(settings.LastNewTimeStamp);
+    request_ = {settings.ServerType, host_.c_str(), user_.c_str(), password_.c_str(),
+                since_.c_str(), 0, callback_};
+
+    order_.CheckStarting();
+    int32_t result = -1;
+    const bool tried = gate_.StartUnlessStopped([&] {
+        flags_.PollBusy = 1;
+        result = services_.library.GetNewMail(&request_);
+    });
+    if (!tried) return false;
+    if (result == 0) {
+        order_.Announce(services_.status, kStartText);
+        return true;
+    }
+    // Nothing was started, so no report will come to clear the flags.
+    flags_.PollBusy = 0;
+    GiveUpPoll();
+    return true;
+}
+
+void MailPollLoop::GiveUpPoll() {
+    if (flags_.ResuspendPending == 1) flags_.PollNow = 0;
+}
+
+}  // namespace qp

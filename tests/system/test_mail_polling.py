@@ -1,0 +1,243 @@
+"""Mail polling under Wine: the wake-up cycle driven by posted power broadcasts (Wine never
+sends them), the power query that follows the report in the device's log, the first-run
+defaults of the notification sound and the mail program, the sound commands with the real
+chooser, and Exit while a check waits on a silent server."""
+
+import socket
+import threading
+
+import pytest
+
+import device_helpers
+import quilpad_harness as qh
+from quilpad_keys import DEFAULT_MAIL_PROGRAM, DEFAULT_WAVE_PATH, USER_KEY, write_user_group
+from test_mail_reports import configure, dovecot, empty_mailbox, status_text, wait_for_status  # noqa: F401
+from window_helpers import WINDOWS_EXE, Windows
+
+WM_POWERBROADCAST = 0x0218
+PBT_APMQUERYSUSPEND = 0
+PBT_APMRESUMESUSPEND = 7
+PBT_APMRESUMEAUTOMATIC = 18
+POWER_QUERY = 128
+START_TEXT = "Start to logon the server and get mails, please wait..."
+# Wine's SetSystemPowerState does nothing but leave this trace (suspend flag, force flag).
+POWER_TRACE_ENV = {"WINEDEBUG": "fixme-all,fixme+powermgnt"}
+
+
+def power_calls(run):
+    return [line.split("SetSystemPowerState", 1)[1].strip()
+            for line in run.log().splitlines() if "SetSystemPowerState" in line]
+
+
+class SilentServer:
+    """A listener on loopback that accepts and says nothing until released; after the
+    release it closes every connection, held or new, at once."""
+
+    def __init__(self):
+        self._listener = socket.create_server(("127.0.0.1", 0))
+        self.port = self._listener.getsockname()[1]
+        self.accepted = 0
+        self._held = []
+        self._released = threading.Event()
+        self._thread = threading.Thread(target=self._serve, daemon=True)
+        self._thread.start()
+
+    def _serve(self):
+        while True:
+            try:
+                connection, _ = self._listener.accept()
+            except OSError:
+                return
+            self.accepted += 1
+            if self._released.is_set():
+                connection.close()
+            else:
+                self._held.append(connection)
+
+    def release(self):
+        self._released.set()
+        for connection in self._held:
+            connection.close()
+
+    def close(self):
+        self.release()
+        self._listener.close()
+
+
+@pytest.fixture
+def silent_server():
+    server = SilentServer()
+    yield server
+    server.close()
+
+
+def start_for_suspend_polling(quilpad, probe, prefix, reply, host=None, dovecot=None):
+    """Quilpad with periodic polling off and suspend-time polling on with a wake time of 0
+    minutes, so that the timer armed at the suspend query has fired at once."""
+    if dovecot is not None:
+        empty_mailbox(dovecot)
+        configure(prefix, dovecot, polling=0)
+    else:
+        write_user_group(prefix, MailHost=("REG_SZ", host), MailUser=("REG_SZ", "alice"))
+    write_user_group_values(prefix, SusMailPollEn=1, SusMailPollTime=0)
+    device = device_helpers.Device(prefix)
+    device.power_reply(reply)
+    run = quilpad.start(extra_env=POWER_TRACE_ENV)
+    probe.wait_for_bar(timeout=20)
+    device.clear()
+    return run, device
+
+
+def write_user_group_values(prefix, **dwords):
+    for name, value in dwords.items():
+        prefix.reg_set(USER_KEY, name, "REG_DWORD", value)
+
+
+def broadcast(probe, event):
+    """Sent, not posted: the window has handled it when this returns."""
+    probe.send(WM_POWERBROADCAST, event, 0)
+
+
+def timer_wake(probe):
+    broadcast(probe, PBT_APMQUERYSUSPEND)
+    broadcast(probe, PBT_APMRESUMEAUTOMATIC)
+
+
+@pytest.mark.parametrize("reply, power_call", [(1, "(1,0)"), (4, "(0,0)")])
+def test_a_timer_wake_polls_then_the_power_query_puts_the_machine_back_to_sleep(
+        quilpad, probe, prefix, dovecot, reply, power_call):
+    run, device = start_for_suspend_polling(quilpad, probe, prefix, reply, dovecot=dovecot)
+    # Periodic polling is off: nothing was checked at start-up, the strip shows its blank.
+    assert status_text(probe) == " "
+
+    timer_wake(probe)
+    log = device.wait_for_log(lambda log: POWER_QUERY in log, 20, "the power query")
+    assert log == [0, POWER_QUERY], "the report's LED command comes first"
+    assert status_text(probe).startswith("You have 0 new emails, since ")
+    # Suspend (1,0) for replies 1 to 3, hibernate (0,0) for 4; never forced.
+    qh.wait_until(lambda: power_calls(run), 10, "the power call")
+    assert power_calls(run) == [power_call]
+
+
+def test_reply_zero_leaves_the_machine_awake(quilpad, probe, prefix, dovecot):
+    run, device = start_for_suspend_polling(quilpad, probe, prefix, 0, dovecot=dovecot)
+    timer_wake(probe)
+    device.wait_for_log(lambda log: POWER_QUERY in log, 20, "the power query")
+    # A later check comes from the same worker after its decision on the reply.
+    probe.command(32776)
+    device.wait_for_log(lambda log: log.count(0) == 2, 20, "the restamp check's report")
+    assert power_calls(run) == []
+    assert device.log() == [0, POWER_QUERY, 0]
+
+
+def test_without_a_timer_wake_an_automatic_resume_polls_nothing(quilpad, probe, prefix, dovecot):
+    _, device = start_for_suspend_polling(quilpad, probe, prefix, 1, dovecot=dovecot)
+    broadcast(probe, PBT_APMRESUMEAUTOMATIC)  # no suspend query armed the timer
+    probe.command(32776)
+    wait_for_status(probe, lambda t: t.startswith("You have 0"), "the restamp check's report")
+    assert device.log() == [0]
+
+
+def test_a_user_resume_after_a_timer_wake_keeps_the_poll_but_not_the_power_query(
+        quilpad, probe, prefix, silent_server):
+    run, device = start_for_suspend_polling(quilpad, probe, prefix, 1,
+                                            host=f"plain:127.0.0.1:{silent_server.port}")
+    timer_wake(probe)
+    wait_for_status(probe, lambda t: t == START_TEXT, "the wake-up check to start")
+    qh.wait_until(lambda: silent_server.accepted == 1, 10, "the check to reach the server")
+    broadcast(probe, PBT_APMRESUMESUSPEND)
+    silent_server.release()
+    wait_for_status(probe, lambda t: t != START_TEXT, "the wake-up check's report")
+
+    # A second wake-up cycle ends in its own power query; the first left none behind.
+    timer_wake(probe)
+    device.wait_for_log(lambda log: POWER_QUERY in log, 20, "the second cycle's power query")
+    assert silent_server.accepted == 2
+    assert device.log() == [POWER_QUERY]
+    qh.wait_until(lambda: power_calls(run), 10, "the power call")
+    assert power_calls(run) == ["(1,0)"]
+
+
+def test_exit_during_a_check_against_a_silent_server_ends_at_once(quilpad, probe, prefix,
+                                                                 silent_server):
+    write_user_group(prefix, MailPollEn=("REG_DWORD", 1), MailUser=("REG_SZ", "alice"),
+                     MailHost=("REG_SZ", f"plain:127.0.0.1:{silent_server.port}"))
+    run = quilpad.start()
+    probe.wait_for_bar(timeout=20)
+    wait_for_status(probe, lambda t: t == START_TEXT, "the start-up check to start")
+    qh.wait_until(lambda: silent_server.accepted == 1, 10, "the check to reach the server")
+    probe.command(32777)  # Sound on: only the save at the end writes it to the user group
+    probe.command(32774)
+    assert run.wait(15, "the program to end during the outstanding check") == 0
+    assert "Mail Led Control" not in run.log()
+    assert prefix.reg_get(USER_KEY, "Sound") == 1
+    assert prefix.reg_get(USER_KEY, "MailPollEn") == 1
+
+
+# ---- defaults and the notification sound ---------------------------------------------------
+
+def test_a_first_run_writes_the_sound_and_mail_program_defaults(quilpad, probe, prefix):
+    quilpad.start()
+    probe.wait_for_bar(timeout=20)
+    assert prefix.reg_get(USER_KEY, "WavePath") == DEFAULT_WAVE_PATH
+    assert prefix.reg_get(USER_KEY, "WaveOption") == 0
+    assert prefix.reg_get(USER_KEY, "MailProgram") == DEFAULT_MAIL_PROGRAM
+
+
+def test_stored_sound_and_mail_program_are_kept(quilpad, probe, prefix):
+    write_user_group(prefix, WavePath=("REG_SZ", r"C:\sounds\ding.wav"),
+                     MailProgram=("REG_SZ", r"D:\mail\reader.exe"))
+    quilpad.start()
+    probe.wait_for_bar(timeout=20)
+    assert prefix.reg_get(USER_KEY, "WavePath") == r"C:\sounds\ding.wav"
+    assert prefix.reg_get(USER_KEY, "MailProgram") == r"D:\mail\reader.exe"
+
+
+@pytest.fixture
+def windows(prefix):
+    if not WINDOWS_EXE.is_file():
+        pytest.fail(f"{WINDOWS_EXE} is missing: build first (scripts/build)", pytrace=False)
+    return Windows(prefix)
+
+
+def wait_for_registry(prefix, name, expected, timeout=10):
+    qh.wait_until(lambda: prefix.reg_get(USER_KEY, name) == expected, timeout,
+                  f"{name} to be {expected!r}")
+
+
+def test_the_sound_commands_with_the_real_chooser(quilpad, probe, prefix, windows):
+    chosen = prefix.drive_c / "sounds" / "ding.wav"
+    chosen.parent.mkdir()
+    chosen.write_bytes(b"RIFF\x24\x00\x00\x00WAVE")
+    write_user_group(prefix, WavePath=("REG_SZ", r"C:\old.wav"))
+    run = quilpad.start()
+    bar = probe.wait_for_bar(timeout=20)
+
+    probe.command(32794)
+    chooser = windows.wait_for_chooser(bar["pid"])
+    windows.choose(chooser, r"C:\sounds\ding.wav")
+    wait_for_registry(prefix, "WavePath", r"C:\sounds\ding.wav")
+    assert prefix.reg_get(USER_KEY, "WaveOption") == 1
+
+    probe.command(32796)
+    wait_for_registry(prefix, "WavePath", DEFAULT_WAVE_PATH)
+    assert prefix.reg_get(USER_KEY, "WaveOption") == 0
+
+    # Cancel keeps the file but still switches to a file of one's own.
+    probe.command(32794)
+    windows.cancel(windows.wait_for_chooser(bar["pid"]))
+    wait_for_registry(prefix, "WaveOption", 1)
+    assert prefix.reg_get(USER_KEY, "WavePath") == DEFAULT_WAVE_PATH
+    assert run.running()
+
+
+def test_with_a_file_of_ones_own_and_none_stored_start_up_asks_for_one(quilpad, probe, prefix,
+                                                                       windows):
+    (prefix.drive_c / "ding.wav").write_bytes(b"RIFF\x24\x00\x00\x00WAVE")
+    write_user_group(prefix, WaveOption=("REG_DWORD", 1))
+    quilpad.start()
+    bar = probe.wait_for_bar(timeout=20, visible=False)
+    windows.choose(windows.wait_for_chooser(bar["pid"]), r"C:\ding.wav")
+    probe.wait_for_bar(timeout=20)
+    assert prefix.reg_get(USER_KEY, "WavePath") == r"C:\ding.wav"
+    assert prefix.reg_get(USER_KEY, "WaveOption") == 1
