@@ -34,7 +34,7 @@ import quilpad_harness as qh  # noqa: E402
 from private_dovecot import PrivateDovecot  # noqa: E402
 from quilpad_keys import write_user_group  # noqa: E402
 
-TIMER_EXE = qh.WIN_BUILD / "testbin" / "wake_cycle_timer.exe"
+TIMER_EXE = qh.WIN_BUILD / "benchbin" / "wake_cycle_timer.exe"
 GOAL_MS = 250
 
 

@@ -15,6 +15,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "qpc_clock.h"
 #include "tzk_ioctl.h"
 
 #define STATUS_STRIP 1003
@@ -23,11 +24,7 @@
 
 static const char kStartText[] = "Start to logon the server and get mails, please wait...";
 
-static double Now(LARGE_INTEGER frequency) {
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return (double)counter.QuadPart * 1000.0 / (double)frequency.QuadPart;
-}
+static double Now(void) { return (double)QpcMicroseconds() / 1000.0; }
 
 /* The newest command of the log and how many there were; 0 commands: last is ~0. */
 static unsigned long ReadLog(HANDLE device, unsigned long* last) {
@@ -62,26 +59,24 @@ int main(int argc, char** argv) {
         fprintf(stderr, "no button bar or no device\n");
         return 1;
     }
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
 
     for (int n = 1; n <= cycles; ++n) {
         unsigned long last;
         unsigned long before = ReadLog(device, &last);
         DWORD_PTR ignored;
         SendMessageTimeoutA(bar, WM_POWERBROADCAST, 0, 0, SMTO_BLOCK, 5000, &ignored);
-        const double resumed = Now(frequency);
+        const double resumed = Now();
         SendMessageTimeoutA(bar, WM_POWERBROADCAST, 18, 0, SMTO_BLOCK, 5000, &ignored);
 
         double started = -1, reported = -1, queried = -1;
         const double deadline = resumed + 60000;
-        while (queried < 0 && Now(frequency) < deadline) {
-            if (started < 0 && StatusIs(strip, kStartText)) started = Now(frequency);
+        while (queried < 0 && Now() < deadline) {
+            if (started < 0 && StatusIs(strip, kStartText)) started = Now();
             unsigned long total = ReadLog(device, &last);
             if (total > before) {
                 /* The report's LED command, then the power query. */
-                if (reported < 0) reported = Now(frequency);
-                if (last == POWER_QUERY) queried = Now(frequency);
+                if (reported < 0) reported = Now();
+                if (last == POWER_QUERY) queried = Now();
             }
             Sleep(1);
         }

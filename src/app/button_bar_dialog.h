@@ -52,6 +52,8 @@ private:
     void OnRestampAndCheck();
     void OnDefaultSound();
     void OnChooseSound();
+    void UseDefaultSound();
+    void ChooseSound();
     void FillMailDefaults();
 
     void AddTrayIcon();

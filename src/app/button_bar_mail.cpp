@@ -28,6 +28,16 @@ void ButtonBarDialog::OnRestampAndCheck() {
 }
 
 void ButtonBarDialog::OnDefaultSound() {
+    UseDefaultSound();
+    TransferSettings(Direction::Save);
+}
+
+void ButtonBarDialog::OnChooseSound() {
+    ChooseSound();
+    TransferSettings(Direction::Save);
+}
+
+void ButtonBarDialog::UseDefaultSound() {
     char directory[MAX_PATH] = "";
     GetWindowsDirectoryA(directory, sizeof directory);
     const std::string path = DefaultWavePath(directory);
@@ -35,24 +45,23 @@ void ButtonBarDialog::OnDefaultSound() {
         settings.WaveOption = 0;
         settings.WavePath = path;
     });
-    TransferSettings(Direction::Save);
 }
 
 // A cancelled chooser keeps the file, but the choice of a file of one's own stays.
-void ButtonBarDialog::OnChooseSound() {
+void ButtonBarDialog::ChooseSound() {
     TheSettings().Modify([](Settings& settings) { settings.WaveOption = 1; });
     if (auto chosen = ChooseExistingFile("Wave Files(*.wav)|*.wav||", "wav"))
         TheSettings().Modify([&chosen](Settings& settings) { settings.WavePath = *chosen; });
-    TransferSettings(Direction::Save);
 }
 
-// Start-up: the first save writes what is filled in here.
+// Start-up: the save at its end writes what is filled in here, and a start-up that
+// fails later saves none of it.
 void ButtonBarDialog::FillMailDefaults() {
     if (TheSettings().Values().WavePath.empty()) {
         if (TheSettings().Values().WaveOption == 1)
-            OnChooseSound();
+            ChooseSound();
         else
-            OnDefaultSound();
+            UseDefaultSound();
     }
     if (TheSettings().Values().MailProgram.empty()) {
         char programFiles[MAX_PATH] = "";

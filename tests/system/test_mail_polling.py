@@ -3,6 +3,7 @@ sends them), the power query that follows the report in the device's log, the fi
 defaults of the notification sound and the mail program, the sound commands with the real
 chooser, and Exit while a check waits on a silent server."""
 
+import re
 import socket
 import threading
 
@@ -25,8 +26,9 @@ POWER_TRACE_ENV = {"WINEDEBUG": "fixme-all,fixme+powermgnt"}
 
 
 def power_calls(run):
-    return [line.split("SetSystemPowerState", 1)[1].strip()
-            for line in run.log().splitlines() if "SetSystemPowerState" in line]
+    """The program's SetSystemPowerState calls as "(suspend,force)", from Wine's trace."""
+    return [f"({suspend},{force})" for suspend, force in
+            re.findall(r"SetSystemPowerState\s*\((\d+),\s*(\d+)\)", run.log())]
 
 
 class SilentServer:
@@ -81,10 +83,10 @@ def start_for_suspend_polling(quilpad, probe, prefix, reply, host=None, dovecot=
         write_user_group(prefix, MailHost=("REG_SZ", host), MailUser=("REG_SZ", "alice"))
     write_user_group_values(prefix, SusMailPollEn=1, SusMailPollTime=0)
     device = device_helpers.Device(prefix)
-    device.power_reply(reply)
     run = quilpad.start(extra_env=POWER_TRACE_ENV)
     probe.wait_for_bar(timeout=20)
-    device.clear()
+    device.clear()  # also puts the power reply back to 0
+    device.power_reply(reply)
     return run, device
 
 
@@ -168,10 +170,9 @@ def test_exit_during_a_check_against_a_silent_server_ends_at_once(quilpad, probe
     qh.wait_until(lambda: silent_server.accepted == 1, 10, "the check to reach the server")
     probe.command(32777)  # Sound on: only the save at the end writes it to the user group
     probe.command(32774)
+    # A message box (the device "closed" under a late report) would hold the exit up.
     assert run.wait(15, "the program to end during the outstanding check") == 0
-    assert "Mail Led Control" not in run.log()
     assert prefix.reg_get(USER_KEY, "Sound") == 1
-    assert prefix.reg_get(USER_KEY, "MailPollEn") == 1
 
 
 # ---- defaults and the notification sound ---------------------------------------------------
