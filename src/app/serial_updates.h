@@ -5,6 +5,8 @@
 // change queued for that sender, which sends everything queued before it returns. The
 // lock is held only while the record changes, never across a send. Portable: the
 // receiver is a function object.
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <utility>
@@ -33,11 +35,21 @@ public:
             latest_ = answer;
         }
         sending_ = false;
+        idle_.notify_all();
         return latest_;
+    }
+
+    // Waits at most timeout until every change made so far has been sent; true when it
+    // has. For the last change before the process ends, which another thread may still
+    // be sending.
+    bool WaitUntilSent(std::chrono::milliseconds timeout) {
+        std::unique_lock<std::mutex> hold(lock_);
+        return idle_.wait_for(hold, timeout, [this] { return !sending_; });
     }
 
 private:
     std::mutex lock_;
+    std::condition_variable idle_;
     Record record_{};
     std::deque<std::pair<Kind, Record>> queued_;
     bool sending_ = false;

@@ -1,5 +1,6 @@
 #include "app/tray_icon.h"
 
+#include <chrono>
 #include <cstring>
 
 namespace qp {
@@ -9,6 +10,7 @@ namespace {
 // knows it.
 constexpr DWORD kRecordSize = 488;
 constexpr char kTip[] = "Veranox";
+constexpr std::chrono::milliseconds kRemoveWait{2000};
 }  // namespace
 
 TrayIcon& TheTrayIcon() {
@@ -31,6 +33,9 @@ void TrayIcon::Add(HWND owner, HICON icon) {
 
 void TrayIcon::Remove() {
     updates_.Update(NIM_DELETE, [](NOTIFYICONDATAA&) {}, &TrayIcon::Send);
+    // The process ends soon after: the icon must be gone from the shell by then, even
+    // when the mail report's thread is the one sending.
+    updates_.WaitUntilSent(kRemoveWait);
 }
 
 void ClearBalloon(NOTIFYICONDATAA& data) {

@@ -17,6 +17,8 @@ public:
 
     // Icon id 1, flags message|icon|tip, callback 0x401, tip "Veranox".
     void Add(HWND owner, HICON icon);
+    // Returns once the shell has been told (at most two seconds when another thread is
+    // sending).
     void Remove();
     // Applies change to the record and sends it with NIM_MODIFY; returns the shell's
     // answer (the latest one known when another thread was sending).

@@ -83,6 +83,23 @@ TEST(SerialUpdatesTest, AChangeMadeWhileTheShellIsSlowDoesNotWaitAndArrivesInOrd
     EXPECT_EQ(shell.Received(), (std::vector<std::string>{"a0", "m150", "m128-"}));
 }
 
+TEST(SerialUpdatesTest, TheLastChangeCanBeAwaitedWhileAnotherThreadSendsIt) {
+    SlowShell shell;
+    SerialUpdates<Record, char, bool> updates;
+    auto send = [&shell](char kind, const Record& record) { return shell.Send(kind, record); };
+    std::future<void> entered = shell.BlockNext();
+    auto reportThread = std::async(std::launch::async, [&] {
+        return updates.Update('m', [](Record& r) { r.icon = 150; }, send);
+    });
+    entered.wait();
+    updates.Update('d', [](Record&) {}, send);  // the icon's removal at shutdown
+    EXPECT_FALSE(updates.WaitUntilSent(20ms)) << "the sender still hangs in the shell";
+    shell.Release();
+    EXPECT_TRUE(updates.WaitUntilSent(2s));
+    EXPECT_EQ(shell.Received(), (std::vector<std::string>{"m150", "d150"}));
+    reportThread.get();
+}
+
 TEST(SerialUpdatesTest, ChangesFromManyThreadsAreAllSentEachOnceAndInTheirOrder) {
     std::mutex lock;
     std::vector<int> sent;
