@@ -21,14 +21,21 @@ PBT_APMRESUMESUSPEND = 7
 PBT_APMRESUMEAUTOMATIC = 18
 POWER_QUERY = 128
 START_TEXT = "Start to logon the server and get mails, please wait..."
-# Wine's SetSystemPowerState does nothing but leave this trace (suspend flag, force flag).
-POWER_TRACE_ENV = {"WINEDEBUG": "fixme-all,fixme+powermgnt"}
+# Wine's SetSystemPowerState returns TRUE and does nothing; its own warning names no
+# arguments, so the calls are read from Wine's relay trace, limited to that one function.
+RELAY_KEY = r"HKCU\Software\Wine\Debug"
+POWER_TRACE_ENV = {"WINEDEBUG": "fixme-all,+relay"}
+
+
+def trace_power_calls(prefix):
+    prefix.reg_set(RELAY_KEY, "RelayInclude", "REG_SZ", "kernel32.SetSystemPowerState")
 
 
 def power_calls(run):
-    """The program's SetSystemPowerState calls as "(suspend,force)", from Wine's trace."""
-    return [f"({suspend},{force})" for suspend, force in
-            re.findall(r"SetSystemPowerState\s*\((\d+),\s*(\d+)\)", run.log())]
+    """The program's SetSystemPowerState calls as "(suspend,force)", from the relay trace."""
+    return [f"({int(suspend, 16)},{int(force, 16)})" for suspend, force in
+            re.findall(r"Call KERNEL32\.SetSystemPowerState\(([0-9a-f]+),([0-9a-f]+)\)",
+                       run.log())]
 
 
 class SilentServer:
@@ -83,6 +90,7 @@ def start_for_suspend_polling(quilpad, probe, prefix, reply, host=None, dovecot=
         write_user_group(prefix, MailHost=("REG_SZ", host), MailUser=("REG_SZ", "alice"))
     write_user_group_values(prefix, SusMailPollEn=1, SusMailPollTime=0)
     device = device_helpers.Device(prefix)
+    trace_power_calls(prefix)
     run = quilpad.start(extra_env=POWER_TRACE_ENV)
     probe.wait_for_bar(timeout=20)
     device.clear()  # also puts the power reply back to 0
