@@ -1,7 +1,11 @@
 // Times "how many new since T" in-process, so that no process start is counted.
 //   mail_bench_client library imap|pop3 HOST-TEXT USER PASSWORD SINCE RUNS [ROOTS.pem]
-//     prints "first <median ms> <count>" (every run with an empty arrival cache) and, for
-//     POP3, "recheck <median ms> <count>" (the cache kept from the run before).
+//     prints "first <median ms> <count>" (every run with empty memories) and "recheck
+//     <median ms> <count>" (right after, with the memories of the first check).
+//   mail_bench_client login-only imap|pop3 HOST:PORT USER PASSWORD SINCE RUNS [ROOTS.pem]
+//     prints "login <median ms> <messages>": the least any check costs, LOGIN, EXAMINE INBOX
+//     and LOGOUT (IMAP) or USER, PASS, STAT and QUIT (POP3), the goodbye's answer not
+//     waited for, as the library does not wait for it.
 //   mail_bench_client bare-pop3 HOST:PORT USER PASSWORD SINCE RUNS [ROOTS.pem]
 //     prints "bare <median ms> <count>": STAT, then TOP n 0 from the newest message, stopping
 //     at the first one older than SINCE, with nothing remembered; with ROOTS.pem over
@@ -27,6 +31,7 @@
 #include <vector>
 
 #include "arrival_cache.h"
+#include "mailbox_memory.h"
 #include "header_dates.h"
 #include "host_port.h"
 #include "mail_check.h"
@@ -63,14 +68,18 @@ int library(const std::string& protocol, const std::string& host, const std::str
   {
     // Warm-up, as for every client: the server's caches, not ours.
     ArrivalCache cache;
+    MailboxMemory mailboxes;
     CheckContext context = shared;
     context.cache = &cache;
+    context.mailboxes = &mailboxes;
     runCheck(job, context);
   }
   for (int i = 0; i < runs; ++i) {
     ArrivalCache cache;
+    MailboxMemory mailboxes;
     CheckContext context = shared;
     context.cache = &cache;
+    context.mailboxes = &mailboxes;
     Clock::time_point start = Clock::now();
     CheckOutcome o = runCheck(job, context);
     first.push_back(msSince(start));
@@ -83,19 +92,17 @@ int library(const std::string& protocol, const std::string& host, const std::str
       return 1;
     }
     count = o.newCount;
-    if (job.type == kPop3) {
-      start = Clock::now();
-      o = runCheck(job, context);
-      recheck.push_back(msSince(start));
-      if (o.result != 0 || o.newCount != count) {
-        std::fprintf(stderr, "re-check gave result %d, count %d (first check %d)\n", o.result,
-                     o.newCount, count);
-        return 1;
-      }
+    start = Clock::now();
+    o = runCheck(job, context);
+    recheck.push_back(msSince(start));
+    if (o.result != 0 || o.newCount != count) {
+      std::fprintf(stderr, "re-check gave result %d, count %d (first check %d)\n", o.result,
+                   o.newCount, count);
+      return 1;
     }
   }
   std::printf("first %.2f %d\n", median(first), count);
-  if (!recheck.empty()) std::printf("recheck %.2f %d\n", median(recheck), count);
+  std::printf("recheck %.2f %d\n", median(recheck), count);
   return 0;
 }
 
@@ -222,11 +229,67 @@ int barePop3(const CheckJob& job, const std::string& roots, int runs) {
   return 0;
 }
 
+// The least any check costs: a login, the mailbox's size and the goodbye.
+int loginOnly(const std::string& protocol, const CheckJob& job, const std::string& roots,
+              int runs) {
+  std::vector<double> times;
+  long messages = -1;
+  for (int i = -1; i < runs; ++i) {  // run -1 is the warm-up
+    const Clock::time_point start = Clock::now();
+    BareClient c(job.endpoint, roots);
+    if (!c.ok()) {
+      std::fprintf(stderr, "no connection\n");
+      return 1;
+    }
+    std::string l;
+    long found = -1;
+    if (protocol == "imap") {
+      // Reads to the tagged answer, noting the mailbox's size on the way.
+      const auto answer = [&](const std::string& tag) {
+        while (c.line(l)) {
+          if (l.rfind(tag + " ", 0) == 0) return l.rfind(tag + " OK", 0) == 0;
+          const std::size_t exists = l.find(" EXISTS");
+          if (l.rfind("* ", 0) == 0 && exists != std::string::npos) {
+            found = std::strtol(l.c_str() + 2, nullptr, 10);
+          }
+        }
+        return false;
+      };
+      if (!c.line(l) || l.rfind("* OK", 0) != 0) return 1;
+      c.send("a LOGIN \"" + job.user + "\" \"" + job.password + "\"\r\n");
+      if (!answer("a")) return 1;
+      c.send("b EXAMINE INBOX\r\n");
+      if (!answer("b")) return 1;
+      c.send("c LOGOUT\r\n");
+    } else {
+      const auto ok = [&] { return c.line(l) && l.rfind("+OK", 0) == 0; };
+      if (!ok()) return 1;
+      c.send("USER " + job.user + "\r\n");
+      if (!ok()) return 1;
+      c.send("PASS " + job.password + "\r\n");
+      if (!ok()) return 1;
+      c.send("STAT\r\n");
+      if (!ok()) return 1;
+      found = std::strtol(l.c_str() + 4, nullptr, 10);
+      c.send("QUIT\r\n");
+    }
+    if (i >= 0) times.push_back(msSince(start));
+    if (found < 0 || (messages >= 0 && found != messages)) {
+      std::fprintf(stderr, "mailbox size %ld, the run before %ld\n", found, messages);
+      return 1;
+    }
+    messages = found;
+  }
+  std::printf("login %.2f %ld\n", median(times), messages);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 8 && argc != 9) {
-    std::fprintf(stderr, "usage: %s library imap|pop3 | bare-pop3 ...\n", argv[0]);
+    std::fprintf(stderr, "usage: %s library imap|pop3 | bare-pop3 | login-only imap|pop3 ...\n",
+                 argv[0]);
     return 2;
   }
   const std::string mode = argv[1];
@@ -241,5 +304,6 @@ int main(int argc, char** argv) {
   if (!endpoint) return 2;
   job.endpoint = *endpoint;
   if (mode == "bare-pop3") return barePop3(job, roots, runs);
+  if (mode == "login-only") return loginOnly(argv[2], job, roots, runs);
   return 2;
 }

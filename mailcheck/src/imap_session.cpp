@@ -44,6 +44,11 @@ ImapSession::ImapSession(std::string user, std::string password, int64_t since,
       clock_(clock),
       startTls_(startTls) {}
 
+void ImapSession::rememberIn(MailboxMemory& memory, std::string mailbox) {
+  memory_ = &memory;
+  mailbox_ = std::move(mailbox);
+}
+
 std::string ImapSession::takeOutput() { return std::exchange(output_, std::string()); }
 
 void ImapSession::send(const std::string& command) {
@@ -185,6 +190,7 @@ void ImapSession::onTlsStarted() {
   hasStartTls_ = false;
   hasWithin_ = false;
   hasEsearch_ = false;
+  hasCondstore_ = false;
   send("CAPABILITY");
   state_ = State::capabilityAfterTls;
 }
@@ -219,8 +225,7 @@ void ImapSession::handleLogin(std::string_view status, std::string_view tail) {
 
 void ImapSession::afterLogin() {
   if (loginCapabilities_) {
-    send("EXAMINE INBOX");
-    state_ = State::examine;
+    sendExamine();
   } else {
     send("CAPABILITY");
     state_ = State::capability;
@@ -233,7 +238,12 @@ void ImapSession::handleCapability(std::string_view status) {
     send("LOGOUT");
     return;
   }
-  send("EXAMINE INBOX");
+  sendExamine();
+}
+
+// CONDSTORE asks the server for the mailbox's highest modification sequence as well.
+void ImapSession::sendExamine() {
+  send(hasCondstore_ ? "EXAMINE INBOX (CONDSTORE)" : "EXAMINE INBOX");
   state_ = State::examine;
 }
 
@@ -243,7 +253,33 @@ void ImapSession::handleExamine(std::string_view status) {
     send("LOGOUT");
     return;
   }
+  const std::string state = mailboxState();
+  if (memory_ != nullptr && !state.empty()) {
+    if (const std::optional<int32_t> count = memory_->answer(mailbox_, state, since_)) {
+      logout(*count);
+      return;
+    }
+  }
   sendSearch();
+}
+
+// Empty unless the server named everything that tells one content of the mailbox from
+// another: UIDs are never given twice within one UIDVALIDITY, so the same UIDNEXT and the
+// same count mean that no message came and none went.
+std::string ImapSession::mailboxState() const {
+  if (uidValidity_ == 0 || uidNext_ == 0 || !existsSeen_) return {};
+  std::string state = "UIDVALIDITY " + std::to_string(uidValidity_) + " UIDNEXT " +
+                      std::to_string(uidNext_) + " EXISTS " + std::to_string(exists_);
+  if (highestModseq_ != 0) state += " HIGHESTMODSEQ " + std::to_string(highestModseq_);
+  return state;
+}
+
+void ImapSession::answered(int32_t count) {
+  const std::string state = mailboxState();
+  if (memory_ != nullptr && !state.empty() && !mailboxMoved_) {
+    memory_->remember(mailbox_, state, since_, count);
+  }
+  logout(count);
 }
 
 // The search only narrows the messages down; the arrival times fetched afterwards decide
@@ -271,7 +307,7 @@ void ImapSession::handleSearch(std::string_view status) {
     return;
   }
   if (searchMin_ == 0) {
-    logout(0);
+    answered(0);
   } else {
     send("UID FETCH " + std::to_string(searchMin_) + ":* (UID INTERNALDATE)");
     state_ = State::fetch;
@@ -285,7 +321,7 @@ void ImapSession::handleFetch(std::string_view status) {
     return;
   }
   const std::size_t n = arrivedSince_.size();
-  logout(n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n));
+  answered(n > INT32_MAX ? INT32_MAX : static_cast<int32_t>(n));
 }
 
 void ImapSession::handleUntagged(std::string_view response) {
@@ -297,15 +333,48 @@ void ImapSession::handleUntagged(std::string_view response) {
     if (state_ == State::login || state_ == State::capability) loginCapabilities_ = true;
   } else if (equalsNoCase(word.text, "OK")) {
     readCapabilityCode(scanner.rest());
+    if (state_ == State::examine) readMailboxCode(scanner.rest());
   } else if (equalsNoCase(word.text, "BYE")) {
     if (state_ != State::logout) fail(awaitedCommandCode());
   } else if (state_ == State::search && equalsNoCase(word.text, "SEARCH")) {
     readSearchData(scanner.rest());
   } else if (state_ == State::search && equalsNoCase(word.text, "ESEARCH")) {
     readEsearchData(scanner.rest());
-  } else if (state_ == State::fetch) {
+  } else {
     const ImapToken what = scanner.next();
-    if (isAtom(what, "FETCH")) readFetchData(word.text, scanner.rest());
+    if (isAtom(what, "EXISTS") || isAtom(what, "EXPUNGE")) {
+      readMailboxSize(word.text, what.text);
+    } else if (state_ == State::fetch && isAtom(what, "FETCH")) {
+      readFetchData(word.text, scanner.rest());
+    }
+  }
+}
+
+void ImapSession::readMailboxCode(std::string_view tail) {
+  ImapScanner scanner(tail);
+  const ImapToken code = scanner.next();
+  if (code.kind != ImapToken::atom || code.text.size() < 3 || code.text.front() != '[' ||
+      code.text.back() != ']') {
+    return;
+  }
+  const std::string_view inside = code.text.substr(1, code.text.size() - 2);
+  const std::size_t space = inside.find(' ');
+  if (space == std::string_view::npos) return;
+  const std::string_view name = inside.substr(0, space);
+  uint64_t value = 0;
+  if (!parseNumber(inside.substr(space + 1), value)) return;
+  if (equalsNoCase(name, "UIDVALIDITY")) uidValidity_ = value;
+  if (equalsNoCase(name, "UIDNEXT")) uidNext_ = value;
+  if (equalsNoCase(name, "HIGHESTMODSEQ")) highestModseq_ = value;
+}
+
+void ImapSession::readMailboxSize(std::string_view number, std::string_view what) {
+  uint64_t value = 0;
+  if (state_ == State::examine && equalsNoCase(what, "EXISTS") && parseNumber(number, value)) {
+    exists_ = value;
+    existsSeen_ = true;
+  } else if (state_ != State::examine) {
+    mailboxMoved_ = true;
   }
 }
 
@@ -325,11 +394,13 @@ void ImapSession::readCapabilities(std::string_view list) {
   hasWithin_ = false;
   hasEsearch_ = false;
   hasStartTls_ = false;
+  hasCondstore_ = false;
   ImapScanner scanner(list);
   for (ImapToken t = scanner.next(); t.kind == ImapToken::atom; t = scanner.next()) {
     if (equalsNoCase(t.text, "STARTTLS")) hasStartTls_ = true;
     if (equalsNoCase(t.text, "WITHIN")) hasWithin_ = true;
     if (equalsNoCase(t.text, "ESEARCH")) hasEsearch_ = true;
+    if (equalsNoCase(t.text, "CONDSTORE")) hasCondstore_ = true;
   }
 }
 

@@ -2,6 +2,9 @@
 // LOGIN, EXAMINE INBOX, count the messages that arrived at or after the since-time, LOGOUT.
 // With STARTTLS required (RFC 3501 6.2.1): the capabilities, STARTTLS, and after the upgrade
 // the capabilities again, all before LOGIN; a server that does not offer it gets no LOGIN.
+// With a mailbox memory, an EXAMINE that describes the mailbox as the last full check found
+// it (UIDVALIDITY, UIDNEXT, EXISTS, and HIGHESTMODSEQ with CONDSTORE, RFC 7162) for the same
+// since-time is answered from memory: no SEARCH or FETCH is sent.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +13,7 @@
 #include <string_view>
 
 #include "check_outcome.h"
+#include "mailbox_memory.h"
 
 namespace vrxmail {
 
@@ -33,6 +37,9 @@ class ImapSession {
   CheckOutcome outcome() const { return outcome_; }
   // The code a missing or broken answer in the current state stands for.
   int32_t awaitedCommandCode() const;
+  // Answers an unchanged mailbox from memory and remembers the answer of a full check;
+  // mailbox names the server, the user and the mailbox.
+  void rememberIn(MailboxMemory& memory, std::string mailbox);
 
  private:
   enum class State {
@@ -57,11 +64,16 @@ class ImapSession {
   void readFetchData(std::string_view number, std::string_view rest);
   bool readCapabilityCode(std::string_view tail);
   void readCapabilities(std::string_view list);
+  void readMailboxCode(std::string_view tail);
+  void readMailboxSize(std::string_view number, std::string_view what);
+  std::string mailboxState() const;
 
   void send(const std::string& command);
   void sendLogin();
+  void sendExamine();
   void sendSearch();
   void afterLogin();
+  void answered(int32_t count);
   void logout(int32_t count);
   void fail(int32_t code);
 
@@ -85,6 +97,17 @@ class ImapSession {
   bool fetchFailed_ = false;
   uint64_t searchMin_ = 0;
   std::set<uint64_t> arrivedSince_;
+
+  MailboxMemory* memory_ = nullptr;
+  std::string mailbox_;
+  bool hasCondstore_ = false;
+  uint64_t uidValidity_ = 0;
+  uint64_t uidNext_ = 0;
+  uint64_t exists_ = 0;
+  bool existsSeen_ = false;
+  uint64_t highestModseq_ = 0;
+  // A message came or went after EXAMINE: the answer is not the one of the state it described.
+  bool mailboxMoved_ = false;
 };
 
 }  // namespace vrxmail

@@ -91,12 +91,16 @@ CheckOutcome afterReadFailure(Session& session, ReadResult r) {
   return {ioCode(r, awaited), 0};
 }
 
+// Tells the mailboxes of different servers and users apart in the library's memories.
+std::string mailboxScope(const CheckJob& job) {
+  return job.endpoint.host + ":" + std::to_string(job.endpoint.port) + "\n" + job.user;
+}
+
 CheckOutcome runPop3(std::unique_ptr<Transport>& transport, const CheckJob& job,
                      const CheckContext& context) {
-  Pop3Session session(job.user, job.password, job.since, *context.cache,
-                      job.endpoint.host + ":" + std::to_string(job.endpoint.port) + "\n" +
-                          job.user,
+  Pop3Session session(job.user, job.password, job.since, *context.cache, mailboxScope(job),
                       job.security == Security::startTls);
+  if (context.mailboxes != nullptr) session.rememberIn(*context.mailboxes, mailboxScope(job));
   LineReader reader(*transport, context.limits.maxTotalBytes);
   std::string line;
   CheckOutcome broken;
@@ -135,6 +139,9 @@ CheckOutcome runImap(std::unique_ptr<Transport>& transport, const CheckJob& job,
   ImapSession session(job.user, job.password, job.since,
                       context.clock != nullptr ? context.clock : epochNow,
                       job.security == Security::startTls);
+  if (context.mailboxes != nullptr) {
+    session.rememberIn(*context.mailboxes, mailboxScope(job) + "\nINBOX");
+  }
   LineReader reader(*transport, context.limits.maxTotalBytes);
   std::string response;
   CheckOutcome broken;

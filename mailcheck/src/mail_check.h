@@ -8,6 +8,7 @@
 #include "arrival_cache.h"
 #include "check_limits.h"
 #include "check_outcome.h"
+#include "mailbox_memory.h"
 #include "mail_request.h"
 #include "server_address.h"
 #include "tls_stream.h"
@@ -32,6 +33,7 @@ struct CheckContext {
   Connector connect = openTcp;
   TlsStarter secure = startTls;
   ArrivalCache* cache = &ArrivalCache::process();
+  MailboxMemory* mailboxes = &MailboxMemory::process();
   int64_t (*clock)() = nullptr;  // seconds since 1970 UTC; the platform clock when null
   const std::atomic<bool>* abort = nullptr;
 };

@@ -53,6 +53,11 @@ Pop3Session::Pop3Session(std::string user, std::string password, int64_t since,
       cacheScope_(std::move(cacheScope)),
       startTls_(startTls) {}
 
+void Pop3Session::rememberIn(MailboxMemory& memory, std::string mailbox) {
+  memory_ = &memory;
+  mailbox_ = std::move(mailbox);
+}
+
 std::string Pop3Session::takeOutput() { return std::exchange(output_, std::string()); }
 
 void Pop3Session::send(const std::string& command) { output_ += command + "\r\n"; }
@@ -64,6 +69,9 @@ void Pop3Session::fail(int32_t code) {
 
 void Pop3Session::quit() {
   outcome_ = {kSuccess, count_};
+  if (memory_ != nullptr && !mailboxState_.empty()) {
+    memory_->remember(mailbox_, mailboxState_, since_, count_);
+  }
   if (retrieved_) send("RSET");
   send("QUIT");
   state_ = State::quit;
@@ -231,6 +239,8 @@ void Pop3Session::handleStat(std::string_view line) {
     return;
   }
   current_ = messages;
+  messages_ = messages;
+  statAnswer_ = "STAT " + std::to_string(messages) + " " + std::to_string(octets);
   askNext();
 }
 
@@ -256,6 +266,19 @@ void Pop3Session::handleUidl(std::string_view line) {
     fail(kPop3UidlFailed);
     send("QUIT");
     return;
+  }
+  // New messages come last: the same count, size and newest message mean the same
+  // messages, so the same stamp gets the same count.
+  if (number == messages_) {
+    mailboxState_ = statAnswer_ + " UIDL ";
+    mailboxState_.append(uid.data(), uid.size());
+    if (memory_ != nullptr) {
+      if (const std::optional<int32_t> count = memory_->answer(mailbox_, mailboxState_, since_)) {
+        count_ = *count;
+        quit();
+        return;
+      }
+    }
   }
   cacheKey_ = cacheScope_;
   cacheKey_ += '\n';

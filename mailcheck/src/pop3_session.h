@@ -4,6 +4,8 @@
 // optional) gets LIST n and, for a message of at most 256 KiB, RETR n; RSET before QUIT then
 // undoes the read marks. With STLS required (RFC 2595): CAPA, STLS, and after the upgrade
 // CAPA again, all before USER; a server that does not offer STLS gets no USER or PASS.
+// With a mailbox memory, a STAT and a newest message's UIDL that are those of the last full
+// check, for the same since-time, are answered from memory: no other message is looked at.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +14,7 @@
 
 #include "arrival_cache.h"
 #include "check_outcome.h"
+#include "mailbox_memory.h"
 
 namespace vrxmail {
 
@@ -32,6 +35,9 @@ class Pop3Session {
   void onTlsStarted();
   CheckOutcome outcome() const { return outcome_; }
   int32_t awaitedCommandCode() const;
+  // Answers an unchanged mailbox from memory and remembers the answer of a full check;
+  // mailbox names the server, the user and the mailbox.
+  void rememberIn(MailboxMemory& memory, std::string mailbox);
   // Headers fetched by this check (TOP commands answered).
   uint32_t headersFetched() const { return headersFetched_; }
 
@@ -83,6 +89,12 @@ class Pop3Session {
   bool withoutTop_ = false;
   bool retrieved_ = false;
   bool inBody_ = false;
+
+  MailboxMemory* memory_ = nullptr;
+  std::string mailbox_;
+  uint64_t messages_ = 0;    // as STAT gave them
+  std::string statAnswer_;   // "STAT <messages> <octets>"
+  std::string mailboxState_; // with the newest message's unique id, once known
 };
 
 }  // namespace vrxmail

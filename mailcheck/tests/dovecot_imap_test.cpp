@@ -31,11 +31,13 @@ class DovecotImap : public ::testing::Test {
                      arrival);
   }
 
-  // The commands a check sends, with its outcome.
+  // The commands a full check sends (nothing remembered), with its outcome.
   std::string commandsOf(const std::string& user, int64_t since, CheckOutcome& outcome) {
     auto record = std::make_shared<std::string>();
+    MailboxMemory nothingRemembered;
     CheckContext context;
     context.connect = recordingConnector(record);
+    context.mailboxes = &nothingRemembered;
     CheckJob job;
     job.type = kImap;
     job.endpoint = *parseHostPort(dovecot->imapAddress(), kImapPort);

@@ -37,13 +37,14 @@ class DovecotPop3 : public ::testing::Test {
                      received - 5000);
   }
 
-  // A check on its own cache that records what it sent.
+  // A check on its own arrival cache alone (no mailbox memory) that records what it sent.
   CheckOutcome recordedCheck(const std::string& user, int64_t since, ArrivalCache& cache,
                              std::string& sent) {
     auto record = std::make_shared<std::string>();
     CheckContext context;
     context.connect = recordingConnector(record);
     context.cache = &cache;
+    context.mailboxes = nullptr;
     CheckJob job;
     job.type = kPop3;
     job.endpoint = *parseHostPort(dovecot->pop3Address(), kPop3Port);

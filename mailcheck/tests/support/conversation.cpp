@@ -43,9 +43,11 @@ CheckOutcome checkAgainst(const ScriptedServer& server, ServerType type,
                           const CheckLimits& limits, Security security,
                           const std::atomic<bool>* abort) {
   ArrivalCache cache;
+  MailboxMemory mailboxes;
   CheckContext context;
   context.limits = limits;
   context.cache = &cache;
+  context.mailboxes = &mailboxes;
   context.clock = tenMinutesLater;
   context.abort = abort;
   CheckJob job;

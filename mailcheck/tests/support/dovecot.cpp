@@ -214,6 +214,15 @@ void Dovecot::deliver(const std::string& user, const std::string& message, int64
   fs::rename(tmp, maildir(user) + "/new/" + name);
 }
 
+void Dovecot::remove(const std::string& user, int64_t arrival) {
+  const std::string prefix = std::to_string(arrival) + ".";
+  for (const char* sub : {"new", "cur"}) {
+    for (const auto& e : fs::directory_iterator(maildir(user) + "/" + sub)) {
+      if (e.path().filename().string().rfind(prefix, 0) == 0) fs::remove(e.path());
+    }
+  }
+}
+
 std::string Dovecot::mailboxListing(const std::string& user) const {
   std::vector<std::string> names;
   for (const char* sub : {"new", "cur"}) {

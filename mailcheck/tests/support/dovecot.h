@@ -42,6 +42,9 @@ class Dovecot {
 
   // Puts a message in the user's maildir with the given arrival time (INTERNALDATE).
   void deliver(const std::string& user, const std::string& message, int64_t arrival);
+  // Takes the message delivered with that arrival time out of the user's maildir, as
+  // another client's expunge would.
+  void remove(const std::string& user, int64_t arrival);
   // File names in the user's maildir "new" and "cur" folders.
   std::string mailboxListing(const std::string& user) const;
 
