@@ -93,6 +93,38 @@ class DovecotRecheck : public ::testing::Test {
     return c.outcome.newCount;
   }
 
+  // IMAP searched; POP3 looked past the newest message.
+  static bool checkedInFull(ServerType type, const Checked& c) {
+    return type == kImap ? sends(c, "UID SEARCH") : timesSent(c, "UIDL ") > 1;
+  }
+
+  // A message arrives, one is deleted, the stamp changes: each re-check gives what a check
+  // with nothing remembered gives; then an unchanged re-check is answered from memory.
+  void changesGetTheFullChecksAnswer(ServerType type) {
+    EXPECT_EQ(recheck(type, t).outcome.newCount, 2);
+
+    deliverAt(t + 900);
+    Checked c = recheck(type, t);
+    EXPECT_TRUE(checkedInFull(type, c)) << c.sent;
+    EXPECT_EQ(c.outcome.newCount, 3);
+    EXPECT_EQ(c.outcome.newCount, fullCount(type, t));
+
+    dovecot->remove(user, t + 300);
+    c = recheck(type, t);
+    EXPECT_TRUE(checkedInFull(type, c)) << c.sent;
+    EXPECT_EQ(c.outcome.newCount, 2);
+    EXPECT_EQ(c.outcome.newCount, fullCount(type, t));
+
+    c = recheck(type, t - 600);
+    EXPECT_TRUE(checkedInFull(type, c)) << c.sent;
+    EXPECT_EQ(c.outcome.newCount, 4);
+    EXPECT_EQ(c.outcome.newCount, fullCount(type, t - 600));
+
+    c = recheck(type, t - 600);
+    EXPECT_FALSE(checkedInFull(type, c)) << c.sent;
+    EXPECT_EQ(c.outcome.newCount, 4);
+  }
+
   std::unique_ptr<Dovecot> dovecot;
   std::string user;
   int64_t t = 0;
@@ -116,28 +148,7 @@ TEST_F(DovecotRecheck, ImapUnchangedMailboxIsAnsweredAfterExamine) {
 }
 
 TEST_F(DovecotRecheck, ImapChangesGetTheFullChecksAnswer) {
-  EXPECT_EQ(recheck(kImap, t).outcome.newCount, 2);
-
-  deliverAt(t + 900);  // arrived
-  Checked c = recheck(kImap, t);
-  EXPECT_TRUE(sends(c, "UID SEARCH")) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 3);
-  EXPECT_EQ(c.outcome.newCount, fullCount(kImap, t));
-
-  dovecot->remove(user, t + 300);  // deleted
-  c = recheck(kImap, t);
-  EXPECT_TRUE(sends(c, "UID SEARCH")) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 2);
-  EXPECT_EQ(c.outcome.newCount, fullCount(kImap, t));
-
-  c = recheck(kImap, t - 600);  // restamped
-  EXPECT_TRUE(sends(c, "UID SEARCH")) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 4);
-  EXPECT_EQ(c.outcome.newCount, fullCount(kImap, t - 600));
-
-  c = recheck(kImap, t - 600);
-  EXPECT_FALSE(sends(c, "SEARCH")) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 4);
+  changesGetTheFullChecksAnswer(kImap);
 }
 
 TEST_F(DovecotRecheck, Pop3UnchangedMailboxIsAnsweredAfterTheNewestUidl) {
@@ -155,28 +166,7 @@ TEST_F(DovecotRecheck, Pop3UnchangedMailboxIsAnsweredAfterTheNewestUidl) {
 }
 
 TEST_F(DovecotRecheck, Pop3ChangesGetTheFullChecksAnswer) {
-  EXPECT_EQ(recheck(kPop3, t).outcome.newCount, 2);
-
-  deliverAt(t + 900);  // arrived
-  Checked c = recheck(kPop3, t);
-  EXPECT_GT(timesSent(c, "UIDL "), 1) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 3);
-  EXPECT_EQ(c.outcome.newCount, fullCount(kPop3, t));
-
-  dovecot->remove(user, t + 300);  // deleted
-  c = recheck(kPop3, t);
-  EXPECT_GT(timesSent(c, "UIDL "), 1) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 2);
-  EXPECT_EQ(c.outcome.newCount, fullCount(kPop3, t));
-
-  c = recheck(kPop3, t - 600);  // restamped
-  EXPECT_GT(timesSent(c, "UIDL "), 1) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 4);
-  EXPECT_EQ(c.outcome.newCount, fullCount(kPop3, t - 600));
-
-  c = recheck(kPop3, t - 600);
-  EXPECT_EQ(timesSent(c, "UIDL "), 1) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 4);
+  changesGetTheFullChecksAnswer(kPop3);
 }
 
 // Scripted servers that describe their mailboxes alike (2 messages, UIDNEXT 3) and differ in
@@ -212,31 +202,44 @@ ScriptedServer::Script inTurn(std::vector<ScriptedServer::Script> scripts) {
   };
 }
 
-TEST(ScriptedRecheck, ImapReplacedMailboxAndAnotherServerAreCheckedInFull) {
+// Four mailboxes of two messages that their servers describe alike: one checked, then
+// re-checked unchanged (answered from memory), then replaced by one whose messages are all
+// new; and another server's, whose messages are all new too. `fullWork` is what only a full
+// check sends.
+struct LookAlikes {
+  ServerType type;
+  std::string greeting;
+  std::vector<Step> checked, unchanged, replaced, otherServers;
+  std::string fullWork;
+};
+
+void checkLookAlikes(const LookAlikes& m) {
   Memories kept;
-  const std::string greeting = "* OK [CAPABILITY IMAP4rev1] ready\r\n";
-  ScriptedServer server(
-      inTurn({conversation(greeting, imapSteps(7, kOldArrival, true)),
-              // The same mailbox described as before: answered from memory.
-              conversation(greeting, imapSteps(7, kOldArrival, false)),
-              // Replaced: a new UIDVALIDITY with the same count and UIDNEXT, both messages new.
-              conversation(greeting, imapSteps(8, kNewArrival, true))}),
-      3);
-  Checked c = kept.check(kImap, server.address(), "u", "p", kSince);
+  ScriptedServer server(inTurn({conversation(m.greeting, m.checked),
+                                conversation(m.greeting, m.unchanged),
+                                conversation(m.greeting, m.replaced)}),
+                        3);
+  Checked c = kept.check(m.type, server.address(), "u", "p", kSince);
   EXPECT_EQ(c.outcome.result, 0);
   EXPECT_EQ(c.outcome.newCount, 1);
-  c = kept.check(kImap, server.address(), "u", "p", kSince);
-  EXPECT_FALSE(sends(c, "SEARCH")) << c.sent;
+  c = kept.check(m.type, server.address(), "u", "p", kSince);
+  EXPECT_FALSE(sends(c, m.fullWork)) << c.sent;
   EXPECT_EQ(c.outcome.newCount, 1);
-  c = kept.check(kImap, server.address(), "u", "p", kSince);
-  EXPECT_TRUE(sends(c, "UID SEARCH")) << c.sent;
+  c = kept.check(m.type, server.address(), "u", "p", kSince);
+  EXPECT_TRUE(sends(c, m.fullWork)) << c.sent;
   EXPECT_EQ(c.outcome.newCount, 2);
 
-  // Another server whose mailbox is described exactly as the first one's was.
-  ScriptedServer other(conversation(greeting, imapSteps(7, kNewArrival, true)));
-  c = kept.check(kImap, other.address(), "u", "p", kSince);
-  EXPECT_TRUE(sends(c, "UID SEARCH")) << c.sent;
+  ScriptedServer other(conversation(m.greeting, m.otherServers));
+  c = kept.check(m.type, other.address(), "u", "p", kSince);
+  EXPECT_TRUE(sends(c, m.fullWork)) << c.sent;
   EXPECT_EQ(c.outcome.newCount, 2);
+}
+
+TEST(ScriptedRecheck, ImapReplacedMailboxAndAnotherServerAreCheckedInFull) {
+  // Replaced: a new UIDVALIDITY with the same count and UIDNEXT.
+  checkLookAlikes({kImap, "* OK [CAPABILITY IMAP4rev1] ready\r\n",
+                   imapSteps(7, kOldArrival, true), imapSteps(7, kOldArrival, false),
+                   imapSteps(8, kNewArrival, true), imapSteps(7, kNewArrival, true), "SEARCH"});
 }
 
 TEST(ScriptedRecheck, ImapMailboxThatMovesDuringTheCheckIsNotRemembered) {
@@ -275,29 +278,10 @@ const char* const kOldDate = "Sun, 06 Dec 2026 09:00:00 +0000";
 const char* const kNewDate = "Sun, 06 Dec 2026 12:30:00 +0000";
 
 TEST(ScriptedRecheck, Pop3ReplacedMailboxAndAnotherServerAreCheckedInFull) {
-  Memories kept;
-  const std::string greeting = "+OK ready\r\n";
-  ScriptedServer server(
-      inTurn({conversation(greeting, pop3Steps("a", kOldDate, true)),
-              conversation(greeting, pop3Steps("a", kOldDate, false)),
-              // Replaced: the same count and size, other messages, both new.
-              conversation(greeting, pop3Steps("b", kNewDate, true))}),
-      3);
-  Checked c = kept.check(kPop3, server.address(), "u", "p", kSince);
-  EXPECT_EQ(c.outcome.result, 0);
-  EXPECT_EQ(c.outcome.newCount, 1);
-  c = kept.check(kPop3, server.address(), "u", "p", kSince);
-  EXPECT_FALSE(sends(c, "TOP ")) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 1);
-  c = kept.check(kPop3, server.address(), "u", "p", kSince);
-  EXPECT_TRUE(sends(c, "TOP 1 0")) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 2);
-
-  // Another server that describes its mailbox exactly as the first one did.
-  ScriptedServer other(conversation(greeting, pop3Steps("a", kNewDate, true)));
-  c = kept.check(kPop3, other.address(), "u", "p", kSince);
-  EXPECT_TRUE(sends(c, "TOP 1 0")) << c.sent;
-  EXPECT_EQ(c.outcome.newCount, 2);
+  // Replaced: the same count and size, other unique ids.
+  checkLookAlikes({kPop3, "+OK ready\r\n", pop3Steps("a", kOldDate, true),
+                   pop3Steps("a", kOldDate, false), pop3Steps("b", kNewDate, true),
+                   pop3Steps("a", kNewDate, true), "TOP 1 0"});
 }
 
 }  // namespace
