@@ -35,7 +35,9 @@ from email.utils import formatdate, parsedate_to_datetime
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "mailcheck_system"))
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "system"))
 from private_dovecot import start_dovecot  # noqa: E402
+import quilpad_harness as qh  # noqa: E402
 
 HERE = Path(__file__).resolve().parent
 REPO = HERE.parents[1]
@@ -135,6 +137,67 @@ class Dovecot:
         shutil.rmtree(self.dir, ignore_errors=True)
 
 
+NOT_MEASURED = "not measured"
+CALLER_EXE = qh.WIN_BUILD / "benchbin" / "vrxmail_bench_caller.exe"
+TRUST_EXE = qh.WIN_BUILD / "testbin" / "vrxmail_trust_root.exe"
+
+
+def wine_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class WineLibrary:
+    """The shipped VRXMail.DLL under Wine, called by vrxmail_bench_caller.exe in a prefix of
+    its own that trusts the run's root. `reason` says why not when Wine cannot run here."""
+
+    def __init__(self, roots, work):
+        self.xvfb = self.prefix = None
+        self.reason = self._unavailable()
+        if self.reason:
+            return
+        self.xvfb = qh.Xvfb(work / "xvfb.log").start()
+        template = qh.template_prefix(self.xvfb.display)
+        self.prefix = qh.WinePrefix.create(template, work / "prefix", self.xvfb.display, work)
+        trusted = self.prefix.run([TRUST_EXE, wine_path(roots)], timeout=60)
+        if trusted.returncode != 0:
+            raise RuntimeError(f"the run's root could not be trusted in the prefix: {trusted.stdout!r}")
+
+    @staticmethod
+    def _unavailable():
+        for tool in (CALLER_EXE, TRUST_EXE, qh.PROGRAM_DIR / "VRXMail.DLL"):
+            if not tool.is_file():
+                return f"{tool} is missing: build first (scripts/build)"
+        try:
+            done = subprocess.run(["wine", "--version"], capture_output=True, text=True,
+                                  stdin=subprocess.DEVNULL, timeout=60)
+        except (OSError, subprocess.TimeoutExpired) as error:
+            return f"wine does not run: {error}"
+        if done.returncode != 0:
+            return f"wine does not run here: {(done.stderr or done.stdout).strip()[:120]}"
+        return None
+
+    def check(self, protocol, host_text, user, since):
+        """One process: a first check and a re-check, each timed from GetNewMail to the
+        report; {"first": (ms, count), "recheck": (ms, count)}."""
+        if self.reason:
+            raise RuntimeError(f"{NOT_MEASURED}: {self.reason}")
+        stamp = time.strftime("%Y/%m/%d %H:%M", time.gmtime(since))
+        done = self.prefix.run([CALLER_EXE, wine_path(qh.PROGRAM_DIR),
+                                1 if protocol == "imap" else 0, host_text, user, "pw", stamp],
+                               timeout=300, extra_env={"TZ": "UTC"})
+        if done.returncode != 0:
+            raise RuntimeError(f"exit status {done.returncode}: "
+                               f"{done.stderr.decode(errors='replace').strip()[-160:]}")
+        return {line.split()[0]: (float(line.split()[1]), int(line.split()[2]))
+                for line in done.stdout.decode().splitlines() if line.strip()}
+
+    def close(self):
+        if self.prefix:
+            self.prefix.close()
+        if self.xvfb:
+            self.xvfb.stop()
+
+
 def load_average():
     return " ".join(Path("/proc/loadavg").read_text().split()[:3])
 
@@ -146,6 +209,8 @@ class Cell:
         self.ms, self.count, self.failure = ms, count, failure
 
     def text(self):
+        if self.failure and NOT_MEASURED in self.failure:
+            return "not run"
         if self.failure:
             return "FAILED"
         return f"{self.ms:9.1f} ({self.count})"
@@ -288,6 +353,8 @@ def poplib_scan(port, user, since, tls=None):
 
 FIRST = "our library, first check"
 RECHECK = "our library, re-check unchanged"
+WINE_FIRST = "VRXMail.DLL under Wine, first check"
+WINE_RECHECK = "VRXMail.DLL under Wine, re-check"
 IMAP_FLOOR = "floor: LOGIN+EXAMINE+LOGOUT (C++)"
 POP3_FLOOR = "floor: USER+PASS+STAT+QUIT (C++)"
 
@@ -314,7 +381,7 @@ def renamed(run, names):
     return {label: answers[name] for name, label in names.items()}
 
 
-def measure_size(exe, server, n, since, runs, work, tls):
+def measure_size(exe, server, n, since, runs, work, tls, wine):
     """Every client at one size, plain or over implicit TLS (and our library over STARTTLS
     and STLS too), taking turns; {"imap": [(label, Cell)], "pop3": [...]}."""
     user = f"n{n}"
@@ -336,10 +403,16 @@ def measure_size(exe, server, n, since, runs, work, tls):
             lambda: client(exe, "login-only", protocol, port, user, since, "", roots),
             {"login": label}))
 
+    def shipped(protocol, port):
+        dll_form = "tls:" if tls else "plain:"
+        return ([WINE_FIRST, WINE_RECHECK], NEW, lambda: renamed(
+            lambda: wine.check(protocol, f"{dll_form}127.0.0.1:{port}", user, since),
+            {"first": WINE_FIRST, "recheck": WINE_RECHECK}))
+
     imap = [ours("imap", imap_port, form, {"first": FIRST, "recheck": RECHECK}),
-            floor("imap", imap_port, IMAP_FLOOR)]
+            shipped("imap", imap_port), floor("imap", imap_port, IMAP_FLOOR)]
     pop3 = [ours("pop3", pop3_port, form, {"first": FIRST, "recheck": RECHECK}),
-            floor("pop3", pop3_port, POP3_FLOOR)]
+            shipped("pop3", pop3_port), floor("pop3", pop3_port, POP3_FLOOR)]
     if tls:
         imap.append(ours("imap", server.imap_port, "starttls:",
                          {"first": "our library, STARTTLS, first check"}))
@@ -410,6 +483,14 @@ def print_failures(results_by_title):
     failures = [(title, n, label, cell.failure) for title, sizes, results in results_by_title
                 for n, columns in zip(sizes, results) for protocol in ("imap", "pop3")
                 for label, cell in columns[protocol] if cell.failure]
+    not_run = sorted({(label, why.split(NOT_MEASURED + ": ", 1)[1]) for _, _, label, why
+                      in failures if NOT_MEASURED in why})
+    failures = [f for f in failures if NOT_MEASURED not in f[3]]
+    if not_run:
+        print()
+        print("Not run:")
+        for label, why in not_run:
+            print(f"  {label}: {why}")
     if failures:
         print()
         print("Failures (not timed):")
@@ -447,10 +528,14 @@ def main():
     time.tzset()
     server = Dovecot(cache, every_size)
     work = Path(tempfile.mkdtemp(prefix="vrxmail-bench-work."))
+    wine = None
     try:
-        plain = [measure_size(exe, server, n, since, args.runs, work, tls=False) for n in sizes]
-        tls = [measure_size(exe, server, n, since, args.runs, work, tls=True) for n in tls_sizes]
+        wine = WineLibrary(server.roots, work)
+        plain = [measure_size(exe, server, n, since, args.runs, work, False, wine) for n in sizes]
+        tls = [measure_size(exe, server, n, since, args.runs, work, True, wine) for n in tls_sizes]
     finally:
+        if wine:
+            wine.close()
         server.stop()
         shutil.rmtree(work, ignore_errors=True)
 
