@@ -201,6 +201,9 @@ def main():
     for tool in (BENCH_CLOCK, BARE_BAR):
         if not tool.is_file():
             sys.exit(f"{tool} is missing: build first (scripts/build)")
+    why_not = qh.wine_unavailable()
+    if why_not:
+        sys.exit(f"nothing measured: {why_not}")
     print(f"load average at start: {load_average()}", flush=True)
 
     with tempfile.TemporaryDirectory(prefix="qp-bench-") as work:

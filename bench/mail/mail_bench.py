@@ -167,14 +167,7 @@ class WineLibrary:
         for tool in (CALLER_EXE, TRUST_EXE, qh.PROGRAM_DIR / "VRXMail.DLL"):
             if not tool.is_file():
                 return f"{tool} is missing: build first (scripts/build)"
-        try:
-            done = subprocess.run(["wine", "--version"], capture_output=True, text=True,
-                                  stdin=subprocess.DEVNULL, timeout=60)
-        except (OSError, subprocess.TimeoutExpired) as error:
-            return f"wine does not run: {error}"
-        if done.returncode != 0:
-            return f"wine does not run here: {(done.stderr or done.stdout).strip()[:120]}"
-        return None
+        return qh.wine_unavailable()
 
     def check(self, protocol, host_text, user, since):
         """One process: a first check and a re-check, each timed from GetNewMail to the

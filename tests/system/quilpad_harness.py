@@ -137,6 +137,19 @@ def wine_version():
                           stdin=subprocess.DEVNULL, timeout=30).stdout.strip()
 
 
+def wine_unavailable():
+    """Why Wine cannot run programs on this machine (a 32-bit Wine needs the kernel's 32-bit
+    support), or None when it can."""
+    try:
+        done = subprocess.run(["wine", "--version"], capture_output=True, text=True,
+                              stdin=subprocess.DEVNULL, timeout=60)
+    except (OSError, subprocess.TimeoutExpired) as error:
+        return f"wine does not run: {error}"
+    if done.returncode != 0:
+        return f"wine does not run here: {(done.stderr or done.stdout).strip()[:120]}"
+    return None
+
+
 def template_prefix(display):
     """The session's template prefix: made once per Wine version, under a lock so that
     concurrent test sessions share one."""
