@@ -226,6 +226,7 @@ def main():
 
             program_starts, floor_starts = measure_start_up(prefix, sound, args.starts)
 
+            device.clear()  # the measured starts logged their own start-up commands
             quilpad.start(extra_env=sound)
             qh.Probe(prefix).wait_for_bar(timeout=30)
             device.wait_for_log(lambda log: 129 in log, 10, "the start-up command")
