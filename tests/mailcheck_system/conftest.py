@@ -16,6 +16,7 @@ _found = importlib.util.spec_from_file_location("system_conftest", SYSTEM_TESTS 
 _system = importlib.util.module_from_spec(_found)
 _found.loader.exec_module(_system)
 
+pytest_configure = _system.pytest_configure
 xvfb = _system.xvfb
 prefix_template = _system.prefix_template
 

@@ -32,15 +32,6 @@ def wine_path(path):
     return "Z:" + str(path).replace("/", "\\")
 
 
-def stamp_of(instant):
-    return time.strftime("%Y/%m/%d %H:%M", time.localtime(instant))
-
-
-def minute_ago(seconds):
-    now = int(time.time())
-    return now - now % 60 - seconds
-
-
 @pytest.fixture(scope="module")
 def pki(tmp_path_factory):
     folder = tmp_path_factory.mktemp("pki")
@@ -84,9 +75,10 @@ def assert_no_login_attempt(dovecot, user):
         assert "(no auth attempts in " in line or "disconnected before auth was ready" in line, line
 
 
+@pytest.mark.stamps
 def test_implicit_tls_and_starttls_count_new_mail(tls_dovecot, run_check):
     dovecot = tls_dovecot("good")
-    t = minute_ago(3600)
+    t = qh.minute_ago(3600)
     for offset in (-86400, -1):
         dovecot.deliver("alice", t + offset, f"old {offset}")
     for offset in (5, 600, 1800):
@@ -99,7 +91,7 @@ def test_implicit_tls_and_starttls_count_new_mail(tls_dovecot, run_check):
     ]
     for server_type, host in ways:
         code, report, output = run_check(server_type, host, "alice", dovecot.password("alice"),
-                                         stamp_of(t))
+                                         qh.local_stamp(t))
         assert code == 0, output
         assert report == (3, 0), f"{host}: {output}"
     log = dovecot.log()
@@ -107,10 +99,11 @@ def test_implicit_tls_and_starttls_count_new_mail(tls_dovecot, run_check):
     assert "TLS" in log
 
 
+@pytest.mark.stamps
 def test_a_chain_through_an_intermediate_is_trusted(tls_dovecot, run_check):
     dovecot = tls_dovecot("via-intermediate")
     _, report, output = run_check(IMAP, f"tls:localhost:{dovecot.imaps_port}", "bob",
-                                  dovecot.password("bob"), stamp_of(minute_ago(0)))
+                                  dovecot.password("bob"), qh.local_stamp(qh.minute_ago(0)))
     assert report == (0, 0), output
 
 
@@ -130,7 +123,7 @@ def test_a_certificate_fault_fails_with_its_code_before_any_password(tls_dovecot
     ]
     for server_type, host in ways:
         code, report, output = run_check(server_type, host, "alice", dovecot.password("alice"),
-                                         stamp_of(minute_ago(0)))
+                                         qh.local_stamp(qh.minute_ago(0)))
         assert code == 0, output
         assert report == (0, expected), f"{host}: {output}"
     assert_no_login_attempt(dovecot, "alice")
@@ -139,7 +132,7 @@ def test_a_certificate_fault_fails_with_its_code_before_any_password(tls_dovecot
 def test_starttls_required_but_not_offered_sends_no_password(dovecot, run_check):
     for server_type, port in ((IMAP, dovecot.imap_port), (POP3, dovecot.pop3_port)):
         _, report, output = run_check(server_type, f"starttls:127.0.0.1:{port}", "alice",
-                                      dovecot.password("alice"), stamp_of(minute_ago(0)))
+                                      dovecot.password("alice"), qh.local_stamp(qh.minute_ago(0)))
         assert report == (0, STARTTLS_UNAVAILABLE), output
     assert_no_login_attempt(dovecot, "alice")
 

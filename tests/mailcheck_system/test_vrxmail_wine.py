@@ -6,45 +6,39 @@ import time
 
 import pytest
 
+import quilpad_harness as qh
+
 POP3, IMAP = 0, 1
 BAD_LOGIN_IMAP = -536084222   # 0xE00C0102
 BAD_LOGIN_POP3 = -536083964   # 0xE00C0204
 ABORTED, TIMED_OUT, REFUSED, HOST_NOT_FOUND = 10004, 10060, 10061, 11001
 
 
-def stamp_of(instant):
-    return time.strftime("%Y/%m/%d %H:%M", time.localtime(instant))
-
-
-def minute_ago(seconds):
-    now = int(time.time())
-    return now - now % 60 - seconds
-
-
+@pytest.mark.stamps
 @pytest.mark.parametrize("server_type", [IMAP, POP3], ids=["imap", "pop3"])
 def test_counts_the_messages_that_arrived_since_the_stamp(dovecot, run_check, server_type):
-    t = minute_ago(3600)
+    t = qh.minute_ago(3600)
     for offset in (-86400, -600, -1):
         dovecot.deliver("alice", t + offset, f"old {offset}")
     for offset in (5, 60, 900, 1800):
         dovecot.deliver("alice", t + offset, f"new {offset}")
     port = dovecot.imap_port if server_type == IMAP else dovecot.pop3_port
     code, report, output = run_check(server_type, f"127.0.0.1:{port}", "alice",
-                                     dovecot.password("alice"), stamp_of(t))
+                                     dovecot.password("alice"), qh.local_stamp(t))
     assert code == 0, output
     assert report == (4, 0), output
     assert "result 0 new 4" in output  # GetMailHeader's line
     code, report, output = run_check(server_type, f"127.0.0.1:{port}", "bob",
-                                     dovecot.password("bob"), stamp_of(t))
+                                     dovecot.password("bob"), qh.local_stamp(t))
     assert (code, report) == (0, (0, 0)), output
 
 
 def test_wrong_password(dovecot, run_check):
     _, report, output = run_check(IMAP, f"127.0.0.1:{dovecot.imap_port}", "alice", "wrong",
-                                  stamp_of(minute_ago(0)))
+                                  qh.local_stamp(qh.minute_ago(0)))
     assert report == (0, BAD_LOGIN_IMAP), output
     _, report, output = run_check(POP3, f"127.0.0.1:{dovecot.pop3_port}", "alice", "wrong",
-                                  stamp_of(minute_ago(0)))
+                                  qh.local_stamp(qh.minute_ago(0)))
     assert report == (0, BAD_LOGIN_POP3), output
 
 

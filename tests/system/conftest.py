@@ -11,6 +11,12 @@ import device_helpers
 import quilpad_harness as qh
 
 
+def pytest_configure(config):
+    config.addinivalue_line(
+        "markers", "stamps: the outcome depends on time stamps and the zone they are read in "
+        "(CI runs these once more under another zone)")
+
+
 @pytest.hookimpl(hookwrapper=True)
 def pytest_runtest_makereport(item, call):
     outcome = yield

@@ -61,6 +61,20 @@ def wait_until(predicate, timeout, what, interval=0.05):
         time.sleep(interval)
 
 
+_CASES_LINE = re.compile(r"^(\d+) passed, (\d+) failed\s*$", re.M)
+
+
+def assert_cases_ran(output):
+    """A Windows-built test closes with "N passed, N failed": some cases must have run and
+    none failed."""
+    counts = _CASES_LINE.findall(output)
+    assert counts, f"no closing 'N passed, N failed' line in:\n{output}"
+    passed, failed = map(int, counts[-1])
+    assert failed == 0, f"{failed} case(s) failed:\n{output}"
+    assert passed > 0, f"no case ran:\n{output}"
+    return passed
+
+
 def _quiet(args, env, timeout, cwd=None):
     """Runs a command with no pipes at all: Wine's helper processes inherit them and would
     keep a captured run waiting until the wineserver ends."""
@@ -117,17 +131,54 @@ class Xvfb:
                 self._proc.wait()
 
 
+# ---- time zone ----------------------------------------------------------------------------
+
+# The zone the program runs in: the developer's TZ when set, otherwise UTC, never the
+# machine's /etc/localtime. The test process takes the same zone (below), Wine gets it in its
+# environment, and the private dovecot keeps UTC as a server of its own would.
+PROGRAM_TZ = os.environ.get("TZ") or "UTC"
+os.environ["TZ"] = PROGRAM_TZ
+time.tzset()
+
+STAMP_FORMAT = "%Y/%m/%d %H:%M"
+
+
+# How a test computes a time stamp (LastNewTimeStamp, a since-stamp, a time the program
+# shows): always with these two, or with time.localtime/time.mktime, which this module has
+# set to the program's zone. Never write an epoch as a constant next to a stamp text, and
+# never assume UTC: the suite also runs with TZ=Asia/Kolkata (a half-hour offset) and
+# TZ=America/New_York. Mark a test whose outcome depends on stamps with
+# @pytest.mark.stamps (or pytestmark = pytest.mark.stamps for a module) so that CI's extra
+# run in another zone includes it.
+def local_stamp(epoch):
+    """The stamp text ("YYYY/MM/DD HH:MM") of an instant in the program's zone."""
+    return time.strftime(STAMP_FORMAT, time.localtime(epoch))
+
+
+def stamp_epoch(stamp):
+    """The instant (seconds since 1970 UTC) of a stamp text read in the program's zone."""
+    return int(time.mktime(time.strptime(stamp, STAMP_FORMAT)))
+
+
+def minute_ago(seconds):
+    """The start of the current minute, less the given seconds."""
+    now = int(time.time())
+    return now - now % 60 - seconds
+
+
 # ---- Wine environment --------------------------------------------------------------------
 
-_INHERITED_BUT_OURS = {"DISPLAY", "WAYLAND_DISPLAY", "LANG", "LANGUAGE", "WINEPREFIX",
-                       "WINEARCH", "WINEDEBUG", "WINEDLLOVERRIDES", "WINESERVER", "WINELOADER"}
+# The developer's own display, locale and Wine settings never reach the tested programs.
+_INHERITED_BUT_OURS = {"DISPLAY", "WAYLAND_DISPLAY", "XAUTHORITY", "LANG", "LANGUAGE", "TZ"}
 
 
 def wine_env(prefix, display, lc_all=DEFAULT_LC_ALL, extra=None):
     env = {k: v for k, v in os.environ.items()
-           if k not in _INHERITED_BUT_OURS and not k.startswith("LC_")}
+           if k not in _INHERITED_BUT_OURS and not k.startswith(("LC_", "WINE"))}
+    # winemenubuilder would write menu entries and file associations into the user's home.
     env.update(DISPLAY=display, WINEPREFIX=str(prefix), WINEARCH="win32",
-               WINEDLLOVERRIDES="mscoree,mshtml=", WINEDEBUG="fixme-all", LC_ALL=lc_all)
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", WINEDEBUG="fixme-all",
+               LC_ALL=lc_all, TZ=PROGRAM_TZ)
     env.update(extra or {})
     return env
 

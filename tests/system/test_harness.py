@@ -1,7 +1,9 @@
 """Checks of the system-test harness itself: fresh prefixes, the registry helpers, program
-start and exit codes, screenshots, and the probe against Wine's own programs and a running
+start and exit codes, screenshots, the zone and environment Wine runs in, the closing line
+of Windows-built tests, and the probe against Wine's own programs and a running
 Quilpad.exe."""
 
+import re
 import struct
 import time
 
@@ -135,3 +137,45 @@ def test_probe_sends_messages_and_keys_to_the_bar(quilpad, probe):
     probe.key("esc")
     run.wait(10, "Quilpad to end on Esc")
     assert probe.find() is None
+
+
+@pytest.mark.stamps
+def test_wine_keeps_the_local_time_of_the_tests_zone(prefix):
+    # cmd shows the local time in the user's short format ("3:04 PM" or "15:04").
+    before = time.time()
+    shown = prefix.run(["cmd", "/c", "echo %TIME%"]).stdout.decode(errors="replace")
+    after = time.time()
+    match = re.search(r"(\d{1,2}):(\d{2})(?::\d{2})?(?:[.,]\d+)?\s*([AP]M)?", shown)
+    assert match, shown
+    hour, minute, half = int(match.group(1)), int(match.group(2)), match.group(3)
+    if half:
+        hour = hour % 12 + (12 if half == "PM" else 0)
+    expected = {qh.local_stamp(t)[-5:] for t in (before, after)}
+    assert f"{hour:02d}:{minute:02d}" in expected, (qh.PROGRAM_TZ, shown)
+
+
+def test_wine_gets_none_of_the_developers_display_locale_or_wine_settings(monkeypatch):
+    for name, value in {"DISPLAY": ":0", "XAUTHORITY": "/home/dev/.Xauthority",
+                        "WINEPREFIX": "/home/dev/.wine", "WINESERVER": "/opt/wine/wineserver",
+                        "WINEFSYNC": "1", "LANG": "de_DE.UTF-8", "LC_TIME": "de_DE.UTF-8",
+                        "TZ": "Europe/Berlin"}.items():
+        monkeypatch.setenv(name, value)
+    env = qh.wine_env("/tmp/test-prefix", ":42")
+    assert (env["DISPLAY"], env["WINEPREFIX"]) == (":42", "/tmp/test-prefix")
+    assert (env["LC_ALL"], env["TZ"]) == (qh.DEFAULT_LC_ALL, qh.PROGRAM_TZ)
+    for name in ("XAUTHORITY", "WINESERVER", "WINEFSYNC", "LANG", "LC_TIME"):
+        assert name not in env
+
+
+@pytest.mark.parametrize("output, passes", [
+    ("line 12: value\n11 passed, 0 failed\n", True),
+    ("0 passed, 0 failed\n", False),
+    ("9 passed, 1 failed\n", False),
+    ("started, then crashed\n", False),
+])
+def test_a_windows_built_test_passes_only_when_cases_ran_and_none_failed(output, passes):
+    if passes:
+        assert qh.assert_cases_ran(output) == 11
+    else:
+        with pytest.raises(AssertionError):
+            qh.assert_cases_ran(output)

@@ -16,7 +16,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "mailcheck_system")
 from private_dovecot import PrivateDovecot  # noqa: E402
 
 STAMP = "2026/12/01 12:00"
-STAMP_EPOCH_UTC = 1796126400  # 2026-12-01 12:00 UTC; Wine's local time here is UTC
+STAMP_EPOCH = qh.stamp_epoch(STAMP)
 WITHOUT_CANCEL_DLL = qh.WIN_BUILD / "testbin" / "mail_library_without_cancel.dll"
 IMAP, POP3 = 1, 0
 
@@ -53,12 +53,13 @@ def empty_mailbox(dovecot):
             message.unlink()
 
 
+@pytest.mark.stamps
 @pytest.mark.parametrize("server_type", [IMAP, POP3])
 def test_new_mail_is_counted_and_lights_the_led(quilpad, probe, prefix, dovecot, server_type):
     empty_mailbox(dovecot)
-    dovecot.deliver("alice", STAMP_EPOCH_UTC - 60, "before the stamp")
+    dovecot.deliver("alice", STAMP_EPOCH - 60, "before the stamp")
     for minutes in (0, 5, 60):
-        dovecot.deliver("alice", STAMP_EPOCH_UTC + 60 * minutes, f"new {minutes}")
+        dovecot.deliver("alice", STAMP_EPOCH + 60 * minutes, f"new {minutes}")
     configure(prefix, dovecot, server_type)
     quilpad.start()
     probe.wait_for_bar(timeout=20)
@@ -68,9 +69,10 @@ def test_new_mail_is_counted_and_lights_the_led(quilpad, probe, prefix, dovecot,
     qh.wait_until(lambda: device.state()["led"] == 1, 10, "the mail LED on")
 
 
+@pytest.mark.stamps
 def test_no_new_mail_switches_the_led_off(quilpad, probe, prefix, dovecot):
     empty_mailbox(dovecot)
-    dovecot.deliver("alice", STAMP_EPOCH_UTC - 3600, "old")
+    dovecot.deliver("alice", STAMP_EPOCH - 3600, "old")
     configure(prefix, dovecot)
     quilpad.start()
     probe.wait_for_bar(timeout=20)
@@ -98,13 +100,14 @@ def test_a_failed_check_only_replaces_the_status_text(quilpad, probe, prefix, do
     assert 0 not in device.log() and 1 not in device.log()
 
 
+@pytest.mark.stamps
 def test_restamp_checks_at_once_from_now_even_with_polling_off(quilpad, probe, prefix, dovecot):
     empty_mailbox(dovecot)
     dovecot.deliver("alice", time.time() - 3600, "an hour ago")
     configure(prefix, dovecot, polling=0)
     quilpad.start()
     probe.wait_for_bar(timeout=20)
-    before = time.strftime("%Y/%m/%d %H:%M", time.localtime())
+    before = qh.local_stamp(time.time())
     probe.command(32776)
     text = wait_for_status(probe, lambda t: t.startswith("You have"), "the report")
     stamp = prefix.reg_get(USER_KEY, "LastNewTimeStamp")
@@ -157,9 +160,10 @@ def tray_updates(run):
     return run.log().count("Shell_NotifyIconW dwMessage = 1,")
 
 
+@pytest.mark.stamps
 def test_new_mail_blinks_the_tray_icon_until_acknowledged(quilpad, probe, prefix, dovecot):
     empty_mailbox(dovecot)
-    dovecot.deliver("alice", STAMP_EPOCH_UTC + 60, "new")
+    dovecot.deliver("alice", STAMP_EPOCH + 60, "new")
     configure(prefix, dovecot)
     run = quilpad.start(extra_env={"WINEDEBUG": "fixme-all,trace+systray"})
     probe.wait_for_bar(timeout=20)
