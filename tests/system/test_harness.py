@@ -168,7 +168,7 @@ def test_wine_gets_none_of_the_developers_display_locale_or_wine_settings(monkey
 
 
 @pytest.mark.parametrize("output, passes", [
-    ("line 12: value\n11 passed, 0 failed\n", True),
+    ("line 12: value\r\n11 passed, 0 failed\r\n", True),
     ("0 passed, 0 failed\n", False),
     ("9 passed, 1 failed\n", False),
     ("started, then crashed\n", False),

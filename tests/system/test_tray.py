@@ -1,4 +1,5 @@
-"""The tray icon, its menu and the window's commands that menus reach."""
+"""The tray icon, its menu and the window's commands that menus reach; the icon clicked on
+the screen as well as its callback posted."""
 
 
 import pytest
@@ -27,6 +28,19 @@ def popup_menus(probe):
     return [w for w in probe.windows() if w["class"] == "#32768"]
 
 
+def center(rect):
+    left, top, right, bottom = rect
+    return (left + right) // 2, (top + bottom) // 2
+
+
+def click_tray_icon(probe, *clicks):
+    """Clicks the program's icon where Wine shows it on the screen, as a user would: the
+    icon's own callback message and id then reach the program."""
+    icon = qh.wait_until(probe.tray_icons, 10, "the tray icon")
+    assert len(icon) == 1, icon
+    probe.prefix.xdotool("mousemove", *center(icon[0]["rect"]), *clicks)
+
+
 def hide(probe):
     probe.post(WM_CLOSE)
     qh.wait_until(lambda: not probe.find()["visible"], 10, "the window to hide")
@@ -52,9 +66,22 @@ def test_right_click_opens_the_one_item_menu_whose_exit_ends_the_program(quilpad
     left, top, right, bottom = menu["rect"]
     # One item: a menu no taller than two text lines.
     assert 0 < bottom - top < 40
-    prefix.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "click", 1)
+    prefix.xdotool("mousemove", *center(menu["rect"]), "click", 1)
     assert run.wait(20, "Exit from the tray menu") == 0
     assert prefix.reg_get(USER_KEY, "Style") == 1
+
+
+def test_a_right_click_on_the_icon_opens_the_menu_and_a_double_click_shows_the_window(
+        quilpad, probe, prefix):
+    run = start(quilpad, probe)
+    hide(probe)
+    click_tray_icon(probe, "click", "--repeat", 2, "--delay", 80, 1)
+    assert probe.wait_for_bar(timeout=10)["style"] & WS_CAPTION
+
+    click_tray_icon(probe, "click", 3)
+    menu = qh.wait_until(lambda: popup_menus(probe), 10, "the tray menu")[0]
+    prefix.xdotool("mousemove", *center(menu["rect"]), "click", 1)
+    assert run.wait(20, "Exit from the tray menu") == 0
 
 
 @pytest.mark.parametrize("message", [WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE])
