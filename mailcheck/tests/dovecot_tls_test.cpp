@@ -99,7 +99,7 @@ std::string on(const char* form, const char* host, uint16_t port) {
 }
 
 TEST_F(DovecotTls, ImplicitTlsAndStartTlsCountNewMail) {
-  startWith(ServerCert::good);
+  ASSERT_NO_FATAL_FAILURE(startWith(ServerCert::good));
   ScopedTimeZone zone("UTC0");
   const int64_t t = minuteAgo(3600);
   const std::string user = dovecot->newUser();
@@ -135,7 +135,7 @@ TEST_F(DovecotTls, ImplicitTlsAndStartTlsCountNewMail) {
 }
 
 TEST_F(DovecotTls, StartTlsAsksForCapabilitiesAgainAfterTheUpgrade) {
-  startWith(ServerCert::good);
+  ASSERT_NO_FATAL_FAILURE(startWith(ServerCert::good));
   const std::string user = dovecot->newUser();
   EXPECT_EQ(check(kImap, on("starttls:", "127.0.0.1", dovecot->imapPort()), user).result, 0);
   // Only STARTTLS goes out before the upgrade, then a TLS handshake record.
@@ -152,7 +152,7 @@ TEST_F(DovecotTls, StartTlsAsksForCapabilitiesAgainAfterTheUpgrade) {
 }
 
 TEST_F(DovecotTls, AChainThroughAnIntermediateIsTrusted) {
-  startWith(ServerCert::viaIntermediate);
+  ASSERT_NO_FATAL_FAILURE(startWith(ServerCert::viaIntermediate));
   const std::string user = dovecot->newUser();
   EXPECT_EQ(check(kImap, on("tls:", "127.0.0.1", dovecot->imapsPort()), user).result, 0);
   EXPECT_EQ(check(kPop3, on("", "localhost", dovecot->pop3Port()), user).result, 0);
@@ -168,7 +168,7 @@ class DovecotCertificateFault : public DovecotTls,
                                 public ::testing::WithParamInterface<Fault> {};
 
 TEST_P(DovecotCertificateFault, FailsWithItsCodeAndSendsNoPassword) {
-  startWith(GetParam().cert);
+  ASSERT_NO_FATAL_FAILURE(startWith(GetParam().cert));
   const std::string user = dovecot->newUser();
   const std::string hosts[] = {
       on("tls:", "127.0.0.1", dovecot->imapsPort()),

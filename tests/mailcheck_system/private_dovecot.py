@@ -1,6 +1,8 @@
 """A private dovecot on free loopback ports with maildirs the tests write."""
 
+import grp
 import os
+import pwd
 import shutil
 import signal
 import socket
@@ -28,6 +30,18 @@ def _answers(port):
         return False
 
 
+def _unprivileged_settings():
+    """Without root, dovecot's own processes run as the caller and cannot chroot."""
+    if os.geteuid() == 0:
+        return ""
+    user = pwd.getpwuid(os.geteuid()).pw_name
+    group = grp.getgrgid(os.getegid()).gr_name
+    return (f"default_login_user = {user}\ndefault_internal_user = {user}\n"
+            f"default_internal_group = {group}\n" +
+            "".join(f"service {name} {{\n  chroot =\n}}\n"
+                    for name in ("anvil", "imap-login", "pop3-login")))
+
+
 def start_dovecot(directory, instance, ports, tls_chain=None, tls_key=None, extra=""):
     """Writes directory/dovecot.conf (users in directory/users, base and state folders
     inside) and starts dovecot on loopback with ports (imap, pop3, imaps, pop3s; 0 leaves
@@ -46,7 +60,7 @@ listen = 127.0.0.1
 protocols = imap pop3
 {ssl}
 {extra}
-disable_plaintext_auth = no
+{_unprivileged_settings()}disable_plaintext_auth = no
 auth_failure_delay = 0
 mail_location = maildir:~/Maildir
 first_valid_uid = 1

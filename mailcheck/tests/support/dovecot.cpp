@@ -1,7 +1,9 @@
 #include "support/dovecot.h"
 
 #include <arpa/inet.h>
+#include <grp.h>
 #include <netinet/in.h>
+#include <pwd.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -63,6 +65,21 @@ std::string readFile(const std::string& path) {
 }
 
 uid_t mailUid() { return ::geteuid() == 0 ? kMailUid : ::geteuid(); }
+
+// Without root, dovecot's own processes run as the caller and cannot chroot.
+std::string unprivilegedSettings() {
+  if (::geteuid() == 0) return "";
+  const passwd* user = ::getpwuid(::geteuid());
+  const group* userGroup = ::getgrgid(::getegid());
+  if (user == nullptr || userGroup == nullptr) return "";
+  std::string text = std::string("default_login_user = ") + user->pw_name +
+                     "\ndefault_internal_user = " + user->pw_name +
+                     "\ndefault_internal_group = " + userGroup->gr_name + "\n";
+  for (const char* service : {"anvil", "imap-login", "pop3-login"}) {
+    text += std::string("service ") + service + " {\n  chroot =\n}\n";
+  }
+  return text;
+}
 
 }  // namespace
 
@@ -130,7 +147,8 @@ bool Dovecot::start(const Options& options) {
        << "\n  }\n  inet_listener imaps {\n    port = " << imapsPort_ << "\n  }\n}\n"
        << "service pop3-login {\n  inet_listener pop3 {\n    port = " << pop3Port_
        << "\n  }\n  inet_listener pop3s {\n    port = " << pop3sPort_ << "\n  }\n}\n"
-       << "service anvil {\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n";
+       << "service anvil {\n  unix_listener anvil-auth-penalty {\n    mode = 0\n  }\n}\n"
+       << unprivilegedSettings();
   if (options.withoutWithin) {
     conf << "protocol imap {\n  imap_capability = IMAP4rev1 LITERAL+ SASL-IR ID ENABLE IDLE\n}\n";
   }
