@@ -2,13 +2,21 @@
 
 #include <ws2tcpip.h>
 
+#include <algorithm>
+#include <condition_variable>
+#include <cstddef>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "cert_faults.h"
 #include "result_codes.h"
 
 namespace vrxmail {
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 class ChainContext {
  public:
@@ -24,6 +32,86 @@ class ChainContext {
  private:
   PCCERT_CHAIN_CONTEXT chain_ = nullptr;
 };
+
+class CertCopy {
+ public:
+  explicit CertCopy(PCCERT_CONTEXT cert) : cert_(CertDuplicateCertificateContext(cert)) {}
+  CertCopy(const CertCopy&) = delete;
+  CertCopy& operator=(const CertCopy&) = delete;
+  ~CertCopy() {
+    if (cert_ != nullptr) CertFreeCertificateContext(cert_);
+  }
+  PCCERT_CONTEXT get() const { return cert_; }
+
+ private:
+  PCCERT_CONTEXT cert_;
+};
+
+// Builds the chain of cert for server use; the certificates the server sent are searched too.
+bool buildChain(PCCERT_CONTEXT cert, DWORD flags, DWORD urlTimeoutMs, ChainContext& chain) {
+  char serverAuth[] = szOID_PKIX_KP_SERVER_AUTH;
+  LPSTR usages[] = {serverAuth};
+  CERT_CHAIN_PARA para{};
+  para.cbSize = sizeof para;
+  para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
+  para.RequestedUsage.Usage.cUsageIdentifier = 1;
+  para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
+  para.dwUrlRetrievalTimeout = urlTimeoutMs;
+  if (CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, flags, nullptr,
+                              chain.out())) {
+    return chain.get() != nullptr;
+  }
+  if (GetLastError() != static_cast<DWORD>(E_INVALIDARG)) return false;
+  // A system that knows only the first fields of the parameters: without its own retrieval
+  // time-out the build is still bounded by the wait for it.
+  para.cbSize = offsetof(CERT_CHAIN_PARA, RequestedIssuancePolicy);
+  return CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, flags, nullptr,
+                                 chain.out()) &&
+         chain.get() != nullptr;
+}
+
+// A chain build that may fetch missing issuers from the network. It runs on a thread of its
+// own holding copies of what it needs, so that the check can leave it behind when its
+// deadline passes or it is aborted; the thread then ends by itself within the retrieval
+// time-out it was given.
+struct FetchingBuild {
+  explicit FetchingBuild(PCCERT_CONTEXT cert) : cert(cert) {}
+  CertCopy cert;
+  ChainContext chain;
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  bool built = false;
+};
+
+// kSuccess with chain set, or why the wait ended (10060, 10004, a certificate code).
+int32_t buildChainFetching(PCCERT_CONTEXT cert, const IoBounds& bounds,
+                           std::shared_ptr<FetchingBuild>& result) {
+  const Clock::time_point deadline = bounds.checkDeadline;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  if (left.count() <= 0) return kWsaTimedOut;
+  auto build = std::make_shared<FetchingBuild>(cert);
+  const DWORD timeoutMs = static_cast<DWORD>(std::min<long long>(left.count(), MAXDWORD));
+  std::thread([build, timeoutMs] {
+    const bool built = buildChain(build->cert.get(), 0, timeoutMs, build->chain);
+    std::lock_guard<std::mutex> lock(build->mutex);
+    build->built = built;
+    build->finished = true;
+    build->done.notify_all();
+  }).detach();
+  std::unique_lock<std::mutex> lock(build->mutex);
+  for (;;) {
+    if (build->finished) break;
+    if (bounds.aborted()) return kWsaInterrupted;
+    const Clock::time_point now = Clock::now();
+    if (now >= deadline) return kWsaTimedOut;
+    build->done.wait_for(lock, std::min<Clock::duration>(deadline - now,
+                                                         bounds.limits.abortPollInterval));
+  }
+  if (!build->built) return kCertInvalid;
+  result = build;
+  return kSuccess;
+}
 
 // The trust faults of a chain; revocation is not asked for, so its flags do not count.
 void chainFaults(PCCERT_CHAIN_CONTEXT chain, CertFaults& f) {
@@ -128,22 +216,20 @@ bool certificateNamesAddress(PCCERT_CONTEXT cert, const Address& address) {
 
 }  // namespace
 
-int32_t verifyServerCertificate(PCCERT_CONTEXT cert, const std::string& serverName) {
+int32_t verifyServerCertificate(PCCERT_CONTEXT cert, const std::string& serverName,
+                                const IoBounds& bounds) {
   CertFaults faults;
-  char serverAuth[] = szOID_PKIX_KP_SERVER_AUTH;
-  LPSTR usages[] = {serverAuth};
-  CERT_CHAIN_PARA para{};
-  para.cbSize = sizeof para;
-  para.RequestedUsage.dwType = USAGE_MATCH_TYPE_AND;
-  para.RequestedUsage.Usage.cUsageIdentifier = 1;
-  para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
-  ChainContext chain;
-  if (!CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, 0, nullptr,
-                               chain.out()) ||
-      chain.get() == nullptr) {
-    return kCertInvalid;
+  // First from what is at hand; only an incomplete chain is worth a wait on the network.
+  ChainContext local;
+  if (!buildChain(cert, CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL, 0, local)) return kCertInvalid;
+  PCCERT_CHAIN_CONTEXT chain = local.get();
+  std::shared_ptr<FetchingBuild> fetched;
+  if (chain->TrustStatus.dwErrorStatus & CERT_TRUST_IS_PARTIAL_CHAIN) {
+    const int32_t r = buildChainFetching(cert, bounds, fetched);
+    if (r != kSuccess) return r;
+    chain = fetched->chain.get();
   }
-  chainFaults(chain.get(), faults);
+  chainFaults(chain, faults);
 
   // The platform's policy compares names only; an address is compared here.
   Address address;
@@ -160,7 +246,7 @@ int32_t verifyServerCertificate(PCCERT_CONTEXT cert, const std::string& serverNa
   policy.pvExtraPolicyPara = &extra;
   CERT_CHAIN_POLICY_STATUS status{};
   status.cbSize = sizeof status;
-  if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain.get(), &policy, &status)) {
+  if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status)) {
     faults.invalid = true;
   } else {
     policyFault(status.dwError, faults);

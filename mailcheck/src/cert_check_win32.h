@@ -9,9 +9,14 @@
 #include <cstdint>
 #include <string>
 
+#include "transport.h"
+
 namespace vrxmail {
 
-// kSuccess, or the certificate code of the first fault (cert_faults.h).
-int32_t verifyServerCertificate(PCCERT_CONTEXT cert, const std::string& serverName);
+// kSuccess, or the certificate code of the first fault (cert_faults.h). Issuers the server
+// did not send and the system does not hold may be fetched from the network, within the
+// check's deadline and cut short by its abort (then 10060 or 10004).
+int32_t verifyServerCertificate(PCCERT_CONTEXT cert, const std::string& serverName,
+                                const IoBounds& bounds);
 
 }  // namespace vrxmail

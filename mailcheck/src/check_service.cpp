@@ -10,6 +10,16 @@
 #include "since_stamp.h"
 
 namespace vrxmail {
+namespace {
+
+bool isAscii(const std::string& text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) > 0x7F) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 CheckService::CheckService(CheckContext context) : context_(std::move(context)) {}
 
@@ -37,22 +47,36 @@ int32_t CheckService::start(const MailRequest* request) {
       (request->serverType != kPop3 && request->serverType != kImap)) {
     return kStartInvalidRequest;
   }
+  // No exception leaves the library: without memory (or a thread) nothing is started.
+  try {
+    return startValid(*request);
+  } catch (...) {
+    return kStartNoThread;
+  }
+}
+
+int32_t CheckService::startValid(const MailRequest& request) {
   joinFinished();
   std::unique_lock<std::mutex> lock(mutex_);
   if (outstanding_ != nullptr) return kStartBusy;
 
   auto check = std::make_unique<Check>();
-  check->callback = request->callback;
-  check->job.type = static_cast<ServerType>(request->serverType);
-  check->job.user = request->user;
-  check->job.password = request->password;
-  const std::string stamp = request->sinceStamp;
-  const std::string host = request->host;
+  check->callback = request.callback;
+  check->job.type = static_cast<ServerType>(request.serverType);
+  check->job.user = request.user;
+  check->job.password = request.password;
+  const std::string stamp = request.sinceStamp;
+  const std::string host = request.host;
   check->summaryPrefix = std::string(check->job.type == kImap ? "IMAP " : "POP3 ");
   const std::optional<ServerAddress> address = parseServerAddress(host, check->job.type);
   const std::optional<CivilTime> civil = parseSinceStamp(stamp);
   const std::optional<int64_t> since = civil ? epochFromLocal(*civil) : std::nullopt;
-  if (!address) {
+  if (!isAscii(host)) {
+    // A name goes to the resolver and into the certificate check in its ASCII form; what
+    // an 8-bit text of the system's code page would become there is anyone's guess.
+    check->preparedResult = kHostNotAscii;
+    check->summaryPrefix += host;
+  } else if (!address) {
     check->preparedResult = kWsaHostNotFound;
     check->summaryPrefix += host;
   } else {
@@ -72,7 +96,7 @@ int32_t CheckService::start(const MailRequest* request) {
   outstanding_ = raw;
   try {
     raw->thread = std::thread(&CheckService::run, this, raw);
-  } catch (const std::system_error&) {
+  } catch (...) {
     checks_.pop_back();
     outstanding_ = nullptr;
     return kStartNoThread;
@@ -83,21 +107,25 @@ int32_t CheckService::start(const MailRequest* request) {
   return 0;
 }
 
-void CheckService::run(Check* check) {
-  CheckOutcome outcome{check->preparedResult, 0};
-  if (outcome.result == 0) {
+// No failure of one check may end the caller's process: everything is caught here.
+CheckOutcome CheckService::networkPart(Check& check) noexcept {
+  CheckOutcome outcome{check.preparedResult, 0};
+  if (outcome.result != 0) return outcome;
+  try {
     CheckContext context = context_;
-    context.abort = &check->abort;
-    try {
-      outcome = runCheck(check->job, context);
-    } catch (const std::bad_alloc&) {
-      outcome = {kWsaNoBuffers, 0};
-    } catch (...) {
-      // No failure of one check may end the caller's process.
-      outcome = {kBadCommandResponse, 0};
-    }
-    if (check->abort && outcome.result != 0) outcome.result = kWsaInterrupted;
+    context.abort = &check.abort;
+    outcome = runCheck(check.job, context);
+  } catch (const std::bad_alloc&) {
+    outcome = {kWsaNoBuffers, 0};
+  } catch (...) {
+    outcome = {kBadCommandResponse, 0};
   }
+  if (check.abort && outcome.result != 0) outcome.result = kWsaInterrupted;
+  return outcome;
+}
+
+void CheckService::run(Check* check) {
+  const CheckOutcome outcome = networkPart(*check);
   {
     std::unique_lock<std::mutex> lock(mutex_);
     check->networkDone = true;
@@ -112,11 +140,21 @@ void CheckService::run(Check* check) {
       std::lock_guard<std::mutex> lock(mutex_);
       deliver = !check->cancelled;
       check->delivering = deliver;
-      lastReport_ = check->summaryPrefix + ": result " + std::to_string(outcome.result) +
-                    " new " + std::to_string(outcome.newCount) +
-                    (deliver ? "" : " (report withdrawn)");
+      try {
+        lastReport_ = check->summaryPrefix + ": result " + std::to_string(outcome.result) +
+                      " new " + std::to_string(outcome.newCount) +
+                      (deliver ? "" : " (report withdrawn)");
+      } catch (...) {
+        lastReport_.clear();  // no line rather than the line of an earlier check
+      }
     }
-    if (deliver) check->callback(outcome.newCount, outcome.result);
+    if (deliver) {
+      try {
+        check->callback(outcome.newCount, outcome.result);
+      } catch (...) {
+        // The caller's exception ends here; the check still ends in order.
+      }
+    }
   }
   std::lock_guard<std::mutex> lock(mutex_);
   check->threadDone = true;

@@ -19,7 +19,7 @@ namespace vrxmail {
 // Results of start() other than 0.
 constexpr int32_t kStartInvalidRequest = 1;
 constexpr int32_t kStartBusy = 2;
-constexpr int32_t kStartNoThread = 3;
+constexpr int32_t kStartNoThread = 3;  // no thread, or no memory, to be had
 
 class CheckService {
  public:
@@ -59,6 +59,8 @@ class CheckService {
     std::thread thread;
   };
 
+  int32_t startValid(const MailRequest& request);
+  CheckOutcome networkPart(Check& check) noexcept;
   void run(Check* check);
   void joinFinished();
 

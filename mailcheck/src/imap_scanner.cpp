@@ -37,6 +37,18 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+bool isTextResponse(std::string_view line) {
+  if (!line.empty() && line[0] == '+') return true;
+  ImapScanner scanner(line);
+  if (scanner.next().kind != ImapToken::atom) return false;
+  const ImapToken status = scanner.next();
+  if (status.kind != ImapToken::atom) return false;
+  for (const std::string_view word : {"OK", "NO", "BAD", "BYE", "PREAUTH"}) {
+    if (equalsNoCase(status.text, word)) return true;
+  }
+  return false;
+}
+
 bool literalAtLineEnd(std::string_view line, std::size_t& count) {
   if (line.size() < 3 || line.back() != '}') return false;
   const std::size_t open = line.rfind('{');

@@ -28,6 +28,10 @@ class ImapScanner {
   std::size_t pos_ = 0;
 };
 
+// A status response (tagged or untagged OK, NO, BAD, BYE, PREAUTH) or a continuation request:
+// the rest of its line is human-readable text, with no literal in it.
+bool isTextResponse(std::string_view line);
+
 // The number a "{n}" or "{n+}" at the end of a line announces.
 bool literalAtLineEnd(std::string_view line, std::size_t& count);
 

@@ -5,6 +5,7 @@
 #include "imap_date.h"
 #include "imap_scanner.h"
 #include "result_codes.h"
+#include "sasl_plain.h"
 
 namespace vrxmail {
 namespace {
@@ -17,9 +18,17 @@ bool isAtom(const ImapToken& t, std::string_view text) {
   return t.kind == ImapToken::atom && equalsNoCase(t.text, text);
 }
 
-bool quotable(const std::string& s) {
+bool sendable(const std::string& s) {
   for (const char c : s) {
     if (c == '\r' || c == '\n' || c == '\0') return false;
+  }
+  return true;
+}
+
+// A quoted string holds 7-bit text only; anything else goes as a literal.
+bool quotable(const std::string& s) {
+  for (const char c : s) {
+    if (static_cast<unsigned char>(c) > 0x7F) return false;
   }
   return true;
 }
@@ -71,10 +80,13 @@ int32_t ImapSession::awaitedCommandCode() const {
   switch (state_) {
     case State::greeting: return kBadCommandResponse;
     case State::tlsCapability: return kStartTlsUnavailable;
+    case State::loginCapability: return kBadCommandResponse;
     case State::startTls: return kStartTlsRefused;
     case State::tlsUpgrade: return kTlsHandshakeFailed;
     case State::capabilityAfterTls: return kBadCommandResponse;
-    case State::login: return kImapLoginRefused;
+    // A server that hangs up instead of answering the login has not judged the password.
+    case State::login:
+    case State::authenticate: return kBadCommandResponse;
     case State::capability: return kBadCommandResponse;
     case State::examine: return kBadCommandResponse;
     case State::search: return kImapSearchFailed;
@@ -96,6 +108,10 @@ void ImapSession::onConnectionLost() {
 
 void ImapSession::onResponse(std::string_view response) {
   if (state_ == State::done) return;
+  if (!response.empty() && response[0] == '+') {
+    continueLogin();
+    return;
+  }
   ImapScanner scanner(response);
   const ImapToken first = scanner.next();
   if (isAtom(first, "*")) {
@@ -120,9 +136,11 @@ void ImapSession::onResponse(std::string_view response) {
   const std::string_view tail = scanner.rest();
   switch (state_) {
     case State::tlsCapability: handleTlsCapability(status); break;
+    case State::loginCapability: handleLoginCapability(status); break;
     case State::startTls: handleStartTls(status); break;
     case State::capabilityAfterTls: handleCapabilityAfterTls(status); break;
-    case State::login: handleLogin(status, tail); break;
+    case State::login:
+    case State::authenticate: handleLogin(status, tail); break;
     case State::capability: handleCapability(status); break;
     case State::examine: handleExamine(status); break;
     case State::search: handleSearch(status); break;
@@ -136,14 +154,14 @@ void ImapSession::onResponse(std::string_view response) {
 
 void ImapSession::handleGreeting(std::string_view status, std::string_view tail) {
   if (equalsNoCase(status, "OK")) {
-    const bool listed = readCapabilityCode(tail);
-    if (!startTls_) {
-      sendLogin();
-    } else if (listed) {
+    if (!readCapabilityCode(tail)) {
+      // How to log in (and whether STARTTLS is offered) depends on the capabilities.
+      send("CAPABILITY");
+      state_ = startTls_ ? State::tlsCapability : State::loginCapability;
+    } else if (startTls_) {
       askForTls();
     } else {
-      send("CAPABILITY");
-      state_ = State::tlsCapability;
+      authenticate();
     }
   } else if (startTls_ && equalsNoCase(status, "PREAUTH")) {
     // Already logged in over an open line: STARTTLS is no longer allowed.
@@ -164,6 +182,15 @@ void ImapSession::handleTlsCapability(std::string_view status) {
     return;
   }
   askForTls();
+}
+
+void ImapSession::handleLoginCapability(std::string_view status) {
+  if (!equalsNoCase(status, "OK")) {
+    fail(kBadCommandResponse);
+    send("LOGOUT");
+    return;
+  }
+  authenticate();
 }
 
 void ImapSession::askForTls() {
@@ -191,6 +218,9 @@ void ImapSession::onTlsStarted() {
   hasWithin_ = false;
   hasEsearch_ = false;
   hasCondstore_ = false;
+  hasLoginDisabled_ = false;
+  hasAuthPlain_ = false;
+  hasSaslIr_ = false;
   send("CAPABILITY");
   state_ = State::capabilityAfterTls;
 }
@@ -201,19 +231,71 @@ void ImapSession::handleCapabilityAfterTls(std::string_view status) {
     send("LOGOUT");
     return;
   }
-  sendLogin();
+  authenticate();
 }
 
-void ImapSession::sendLogin() {
-  if (!quotable(user_) || !quotable(password_)) {
+// AUTHENTICATE PLAIN (RFC 4616, with the initial response of RFC 4959 where offered) when
+// listed; otherwise LOGIN, unless the server refuses it (RFC 3501 LOGINDISABLED).
+void ImapSession::authenticate() {
+  if (!sendable(user_) || !sendable(password_)) {
     fail(kImapLoginRefused);
     return;
   }
-  send("LOGIN " + quoted(user_) + " " + quoted(password_));
+  pendingLines_.clear();
+  if (hasAuthPlain_) {
+    const std::string response = saslPlainResponse(user_, password_);
+    if (hasSaslIr_) {
+      send("AUTHENTICATE PLAIN " + response);
+    } else {
+      send("AUTHENTICATE PLAIN");
+      pendingLines_.push_back(response);
+    }
+    state_ = State::authenticate;
+    return;
+  }
+  if (hasLoginDisabled_) {
+    fail(kImapLoginDisabled);
+    send("LOGOUT");
+    return;
+  }
+  // Each literal ends a line; the text after it goes when the server asks for it with "+".
+  std::string line = "LOGIN";
+  bool tagged = false;
+  auto endLine = [&]() {
+    if (tagged) {
+      pendingLines_.push_back(line);
+    } else {
+      send(line);
+      tagged = true;
+    }
+  };
+  for (const std::string* text : {&user_, &password_}) {
+    line += ' ';
+    if (quotable(*text)) {
+      line += quoted(*text);
+      continue;
+    }
+    line += "{" + std::to_string(text->size()) + "}";
+    endLine();
+    line = *text;
+  }
+  endLine();
   state_ = State::login;
 }
 
+void ImapSession::continueLogin() {
+  if (state_ != State::login && state_ != State::authenticate) return;
+  if (!pendingLines_.empty()) {
+    output_ += pendingLines_.front() + "\r\n";
+    pendingLines_.erase(pendingLines_.begin());
+  } else if (state_ == State::authenticate) {
+    // PLAIN has one message; a further challenge is cancelled (RFC 3501 6.2.2).
+    output_ += "*\r\n";
+  }
+}
+
 void ImapSession::handleLogin(std::string_view status, std::string_view tail) {
+  pendingLines_.clear();
   if (equalsNoCase(status, "OK")) {
     if (readCapabilityCode(tail)) loginCapabilities_ = true;
     afterLogin();
@@ -330,7 +412,10 @@ void ImapSession::handleUntagged(std::string_view response) {
   if (word.kind != ImapToken::atom) return;
   if (equalsNoCase(word.text, "CAPABILITY")) {
     readCapabilities(scanner.rest());
-    if (state_ == State::login || state_ == State::capability) loginCapabilities_ = true;
+    if (state_ == State::login || state_ == State::authenticate ||
+        state_ == State::capability) {
+      loginCapabilities_ = true;
+    }
   } else if (equalsNoCase(word.text, "OK")) {
     readCapabilityCode(scanner.rest());
     if (state_ == State::examine) readMailboxCode(scanner.rest());
@@ -395,9 +480,15 @@ void ImapSession::readCapabilities(std::string_view list) {
   hasEsearch_ = false;
   hasStartTls_ = false;
   hasCondstore_ = false;
+  hasLoginDisabled_ = false;
+  hasAuthPlain_ = false;
+  hasSaslIr_ = false;
   ImapScanner scanner(list);
   for (ImapToken t = scanner.next(); t.kind == ImapToken::atom; t = scanner.next()) {
     if (equalsNoCase(t.text, "STARTTLS")) hasStartTls_ = true;
+    if (equalsNoCase(t.text, "LOGINDISABLED")) hasLoginDisabled_ = true;
+    if (equalsNoCase(t.text, "AUTH=PLAIN")) hasAuthPlain_ = true;
+    if (equalsNoCase(t.text, "SASL-IR")) hasSaslIr_ = true;
     if (equalsNoCase(t.text, "WITHIN")) hasWithin_ = true;
     if (equalsNoCase(t.text, "ESEARCH")) hasEsearch_ = true;
     if (equalsNoCase(t.text, "CONDSTORE")) hasCondstore_ = true;

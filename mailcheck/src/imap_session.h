@@ -1,5 +1,7 @@
 // The IMAP conversation of one check (RFC 3501, RFC 5032 WITHIN, RFC 4731 ESEARCH):
-// LOGIN, EXAMINE INBOX, count the messages that arrived at or after the since-time, LOGOUT.
+// the login (AUTHENTICATE PLAIN where listed, else LOGIN unless the server disabled it),
+// EXAMINE INBOX, count the messages that arrived at or after the since-time, LOGOUT.
+// The user name and password are passed in as they go to the server (UTF-8).
 // With STARTTLS required (RFC 3501 6.2.1): the capabilities, STARTTLS, and after the upgrade
 // the capabilities again, all before LOGIN; a server that does not offer it gets no LOGIN.
 // With a mailbox memory, an EXAMINE that describes the mailbox as the last full check found
@@ -11,6 +13,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "check_outcome.h"
 #include "mailbox_memory.h"
@@ -43,14 +46,15 @@ class ImapSession {
 
  private:
   enum class State {
-    greeting, tlsCapability, startTls, tlsUpgrade, capabilityAfterTls,
-    login, capability, examine, search, fetch, logout, done
+    greeting, tlsCapability, loginCapability, startTls, tlsUpgrade, capabilityAfterTls,
+    login, authenticate, capability, examine, search, fetch, logout, done
   };
 
   void handleGreeting(std::string_view status, std::string_view tail);
   void handleLogin(std::string_view status, std::string_view tail);
   void handleCapability(std::string_view status);
   void handleTlsCapability(std::string_view status);
+  void handleLoginCapability(std::string_view status);
   void handleStartTls(std::string_view status);
   void handleCapabilityAfterTls(std::string_view status);
   void askForTls();
@@ -69,8 +73,10 @@ class ImapSession {
   std::string mailboxState() const;
 
   void send(const std::string& command);
-  void sendLogin();
   void sendExamine();
+  void authenticate();
+  // A continuation request during the login: the next line of the login, if any.
+  void continueLogin();
   void sendSearch();
   void afterLogin();
   void answered(int32_t count);
@@ -91,6 +97,11 @@ class ImapSession {
   bool hasStartTls_ = false;
   bool hasWithin_ = false;
   bool hasEsearch_ = false;
+  bool hasLoginDisabled_ = false;
+  bool hasAuthPlain_ = false;
+  bool hasSaslIr_ = false;
+  // Lines of the login still to send, each after a continuation request.
+  std::vector<std::string> pendingLines_;
   bool loginCapabilities_ = false;
   bool searchFailed_ = false;
   bool searchSeen_ = false;

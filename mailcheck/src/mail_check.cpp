@@ -1,5 +1,6 @@
 #include "mail_check.h"
 
+#include "ansi_text.h"
 #include "imap_scanner.h"
 #include "imap_session.h"
 #include "line_reader.h"
@@ -47,9 +48,10 @@ bool flush(Session& session, Transport& transport, CheckOutcome& broken) {
 
 // Secures the stream in place; false with the outcome set when that failed.
 bool secure(std::unique_ptr<Transport>& transport, const CheckJob& job,
-            const CheckContext& context, CheckOutcome& failed) {
+            const CheckContext& context, const IoBounds& bounds, CheckOutcome& failed) {
   int32_t error = 0;
-  std::unique_ptr<Transport> tls = context.secure(std::move(transport), job.endpoint.host, error);
+  std::unique_ptr<Transport> tls =
+      context.secure(std::move(transport), job.endpoint.host, bounds, error);
   if (!tls) {
     failed = {error != 0 ? error : kTlsHandshakeFailed, 0};
     return false;
@@ -61,9 +63,10 @@ bool secure(std::unique_ptr<Transport>& transport, const CheckJob& job,
 // After STARTTLS or STLS was answered OK: the upgrade, then the session's next commands.
 template <typename Session>
 bool upgradeIfAsked(Session& session, std::unique_ptr<Transport>& transport, LineReader& reader,
-                    const CheckJob& job, const CheckContext& context, CheckOutcome& failed) {
+                    const CheckJob& job, const CheckContext& context, const IoBounds& bounds,
+                    CheckOutcome& failed) {
   if (!session.wantsTls()) return true;
-  if (!secure(transport, job, context, failed)) return false;
+  if (!secure(transport, job, context, bounds, failed)) return false;
   reader.restartOn(*transport);
   session.onTlsStarted();
   return flush(session, *transport, failed);
@@ -97,7 +100,7 @@ std::string mailboxScope(const CheckJob& job) {
 }
 
 CheckOutcome runPop3(std::unique_ptr<Transport>& transport, const CheckJob& job,
-                     const CheckContext& context) {
+                     const CheckContext& context, const IoBounds& bounds) {
   Pop3Session session(job.user, job.password, job.since, *context.cache, mailboxScope(job),
                       job.security == Security::startTls);
   if (context.mailboxes != nullptr) session.rememberIn(*context.mailboxes, mailboxScope(job));
@@ -112,19 +115,22 @@ CheckOutcome runPop3(std::unique_ptr<Transport>& transport, const CheckJob& job,
       return session.finished() || session.awaitedCommandCode() == kSuccess ? session.outcome()
                                                                              : broken;
     }
-    if (!upgradeIfAsked(session, transport, reader, job, context, broken)) return broken;
+    if (!upgradeIfAsked(session, transport, reader, job, context, bounds, broken)) return broken;
   }
   return session.outcome();
 }
 
 // One IMAP response: a line, and while it ends in a literal, the literal and the next line.
+// A status response or a continuation request is text to its end: a "{n}" there is text.
 ReadResult readImapResponse(LineReader& reader, std::string& response, std::size_t maxBytes) {
   response.clear();
   std::string line;
   for (;;) {
+    const bool firstLine = response.empty();
     const ReadResult r = reader.readLine(line, maxBytes - response.size());
     if (r.status != ReadStatus::ok) return r;
     response += line;
+    if (firstLine && isTextResponse(line)) return r;
     std::size_t literal = 0;
     if (!literalAtLineEnd(line, literal)) return r;
     if (literal + 2 > maxBytes - response.size()) return {ReadStatus::overLimit, 0};
@@ -135,8 +141,8 @@ ReadResult readImapResponse(LineReader& reader, std::string& response, std::size
 }
 
 CheckOutcome runImap(std::unique_ptr<Transport>& transport, const CheckJob& job,
-                     const CheckContext& context) {
-  ImapSession session(job.user, job.password, job.since,
+                     const CheckContext& context, const IoBounds& bounds) {
+  ImapSession session(utf8FromAnsi(job.user), utf8FromAnsi(job.password), job.since,
                       context.clock != nullptr ? context.clock : epochNow,
                       job.security == Security::startTls);
   if (context.mailboxes != nullptr) {
@@ -153,7 +159,7 @@ CheckOutcome runImap(std::unique_ptr<Transport>& transport, const CheckJob& job,
       return session.finished() || session.awaitedCommandCode() == kSuccess ? session.outcome()
                                                                              : broken;
     }
-    if (!upgradeIfAsked(session, transport, reader, job, context, broken)) return broken;
+    if (!upgradeIfAsked(session, transport, reader, job, context, bounds, broken)) return broken;
   }
   return session.outcome();
 }
@@ -169,10 +175,11 @@ CheckOutcome runCheck(const CheckJob& job, const CheckContext& context) {
   std::unique_ptr<Transport> transport = context.connect(job.endpoint, bounds, error);
   if (!transport) return {error != 0 ? error : kWsaHostNotFound, 0};
   CheckOutcome failed;
-  if (job.security == Security::implicitTls && !secure(transport, job, context, failed)) {
+  if (job.security == Security::implicitTls && !secure(transport, job, context, bounds, failed)) {
     return failed;
   }
-  return job.type == kImap ? runImap(transport, job, context) : runPop3(transport, job, context);
+  return job.type == kImap ? runImap(transport, job, context, bounds)
+                           : runPop3(transport, job, context, bounds);
 }
 
 }  // namespace vrxmail

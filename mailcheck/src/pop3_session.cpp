@@ -86,8 +86,9 @@ int32_t Pop3Session::awaitedCommandCode() const {
     case State::tlsUpgrade: return kTlsHandshakeFailed;
     case State::capaAfterTls:
     case State::capaAfterTlsData: return kBadCommandResponse;
+    // A server that hangs up instead of answering has not judged the password.
     case State::user:
-    case State::pass: return kPop3LoginRejected;
+    case State::pass: return kBadCommandResponse;
     case State::stat: return kPop3StatFailed;
     case State::uidl: return kPop3UidlFailed;
     case State::top:
@@ -249,14 +250,25 @@ void Pop3Session::askNext() {
     quit();
     return;
   }
+  if (withoutUidl_) {
+    askHeaders();
+    return;
+  }
   send("UIDL " + std::to_string(current_));
   state_ = State::uidl;
 }
 
 void Pop3Session::handleUidl(std::string_view line) {
+  if (!isOk(line)) {
+    // UIDL is optional: without unique ids nothing can be remembered, so every message
+    // of this check is judged by its headers.
+    withoutUidl_ = true;
+    askHeaders();
+    return;
+  }
   std::string_view rest = line;
   uint64_t number = 0;
-  if (!isOk(line) || (word(rest), !parseNumber(word(rest), number)) || number != current_) {
+  if ((word(rest), !parseNumber(word(rest), number)) || number != current_) {
     fail(kPop3UidlFailed);
     send("QUIT");
     return;
@@ -307,8 +319,13 @@ void Pop3Session::handleTop(std::string_view line) {
     askHeaders();
     return;
   }
-  headers_.clear();
+  startHeaders();
   state_ = State::topData;
+}
+
+void Pop3Session::startHeaders() {
+  headers_.clear();
+  headersCut_ = false;
 }
 
 void Pop3Session::handleTopData(std::string_view line) {
@@ -317,18 +334,26 @@ void Pop3Session::handleTopData(std::string_view line) {
     return;
   }
   if (!line.empty() && line[0] == '.') line.remove_prefix(1);
-  if (headers_.size() + line.size() + 2 <= kMaxHeaderBytes) {
-    headers_.append(line.data(), line.size());
-    headers_ += "\r\n";
+  // Past the cap the rest of the block is dropped whole: a folded line kept after a
+  // dropped one would continue the wrong field.
+  if (headersCut_) return;
+  if (headers_.size() + line.size() + 2 > kMaxHeaderBytes) {
+    headersCut_ = true;
+    return;
   }
+  headers_.append(line.data(), line.size());
+  headers_ += "\r\n";
 }
 
 void Pop3Session::headersEnded() {
   ++headersFetched_;
   const std::optional<int64_t> arrival = arrivalFromHeaders(headers_);
-  const int64_t value = arrival ? *arrival : ArrivalCache::kUnknown;
-  cache_.store(cacheKey_, value);
-  judge(value);
+  settle(arrival ? *arrival : ArrivalCache::kUnknown);
+}
+
+void Pop3Session::settle(int64_t arrival) {
+  if (!withoutUidl_) cache_.store(cacheKey_, arrival);
+  judge(arrival);
 }
 
 void Pop3Session::handleList(std::string_view line) {
@@ -342,8 +367,8 @@ void Pop3Session::handleList(std::string_view line) {
     return;
   }
   if (octets > kMaxRetrieveBytes) {
-    fail(kPop3RetrieveFailed);
-    send(retrieved_ ? "RSET\r\nQUIT" : "QUIT");
+    // Too big to read for its headers: it has no readable date, like a message without one.
+    settle(ArrivalCache::kUnknown);
     return;
   }
   send("RETR " + std::to_string(current_));
@@ -357,7 +382,7 @@ void Pop3Session::handleRetr(std::string_view line) {
     send("RSET\r\nQUIT");
     return;
   }
-  headers_.clear();
+  startHeaders();
   inBody_ = false;
   state_ = State::retrData;
 }

@@ -1,9 +1,11 @@
 // The POP3 conversation of one check (RFC 1939): USER, PASS, STAT, then from the newest
 // message backwards UIDL n and, for a message not seen before, TOP n 0, until the first
-// message older than the since-time; QUIT. Nothing is deleted. A server without TOP (it is
-// optional) gets LIST n and, for a message of at most 256 KiB, RETR n; RSET before QUIT then
-// undoes the read marks. With STLS required (RFC 2595): CAPA, STLS, and after the upgrade
-// CAPA again, all before USER; a server that does not offer STLS gets no USER or PASS.
+// message older than the since-time; QUIT. Nothing is deleted. A server without UIDL (it is
+// optional) gets TOP alone and nothing is remembered. A server without TOP (optional too)
+// gets LIST n and, for a message of at most 256 KiB, RETR n (a bigger one counts as a message
+// without a readable date); RSET before QUIT then undoes the read marks. With STLS required
+// (RFC 2595): CAPA, STLS, and after the upgrade CAPA again, all before USER; a server that
+// does not offer STLS gets no USER or PASS.
 // With a mailbox memory, a STAT and a newest message's UIDL that are those of the last full
 // check, for the same since-time, are answered from memory: no other message is looked at.
 #pragma once
@@ -63,7 +65,10 @@ class Pop3Session {
   void handleRetr(std::string_view line);
   void handleRetrData(std::string_view line);
   void askHeaders();
+  void startHeaders();
   void headersEnded();
+  // Remembers the arrival (when the server gives unique ids) and judges it.
+  void settle(int64_t arrival);
 
   void askNext();
   void judge(int64_t arrival);
@@ -87,6 +92,8 @@ class Pop3Session {
   bool startTls_ = false;
   bool hasStls_ = false;
   bool withoutTop_ = false;
+  bool withoutUidl_ = false;
+  bool headersCut_ = false;
   bool retrieved_ = false;
   bool inBody_ = false;
 

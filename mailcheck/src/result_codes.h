@@ -9,10 +9,12 @@ constexpr int32_t code(uint32_t value) { return static_cast<int32_t>(value); }
 
 constexpr int32_t kSuccess = 0;
 constexpr int32_t kBadCommandResponse = code(0xE00C0001u);   // greeting, CAPABILITY, EXAMINE
+constexpr int32_t kHostNotAscii = code(0xE00C0002u);         // host text with bytes over 0x7F
 constexpr int32_t kImapSearchFailed = code(0xE00C0100u);
 constexpr int32_t kImapFetchFailed = code(0xE00C0101u);
 constexpr int32_t kImapLoginRejected = code(0xE00C0102u);    // LOGIN answered NO
 constexpr int32_t kImapLoginRefused = code(0xE00C0103u);     // LOGIN answered BAD or could not be sent
+constexpr int32_t kImapLoginDisabled = code(0xE00C0104u);    // LOGINDISABLED, no AUTH=PLAIN
 constexpr int32_t kPop3RetrieveFailed = code(0xE00C0200u);   // TOP
 constexpr int32_t kPop3ListFailed = code(0xE00C0201u);
 constexpr int32_t kPop3UidlFailed = code(0xE00C0202u);
@@ -23,6 +25,7 @@ constexpr int32_t kPop3LoginRejected = code(0xE00C0204u);    // USER or PASS ans
 constexpr int32_t kTlsHandshakeFailed = code(0xE00C0300u);   // no TLS session could be made
 constexpr int32_t kStartTlsUnavailable = code(0xE00C0301u);  // STARTTLS / STLS not offered
 constexpr int32_t kStartTlsRefused = code(0xE00C0302u);      // STARTTLS / STLS not answered OK
+constexpr int32_t kTlsRenegotiationRefused = code(0xE00C0303u);  // the server asked for one
 // The server's certificate. With several faults the first in this order is reported.
 constexpr int32_t kCertSelfSigned = code(0xE00C0310u);       // its own issuer, not trusted
 constexpr int32_t kCertUntrustedRoot = code(0xE00C0311u);    // chain ends at a root not trusted

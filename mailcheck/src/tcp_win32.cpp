@@ -5,8 +5,11 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
+#include "connect_order.h"
 #include "result_codes.h"
+#include "tcp_connect.h"
 #include "transport.h"
 
 namespace vrxmail {
@@ -210,14 +213,21 @@ std::unique_ptr<Transport> openTcp(const Endpoint& endpoint, const IoBounds& bou
     error = e == WSATRY_AGAIN || e == WSANO_RECOVERY ? e : kWsaHostNotFound;
     return nullptr;
   }
+  return openTcpTo(addresses.get(), bounds, error);
+}
+
+std::unique_ptr<Transport> openTcpTo(const addrinfo* addresses, const IoBounds& bounds,
+                                     int32_t& error) {
   const Clock::time_point deadline =
       std::min(Clock::now() + bounds.limits.connectTimeout, bounds.checkDeadline);
+  const std::vector<const addrinfo*> order = connectOrder(addresses, AF_INET6);
   error = kWsaHostNotFound;
-  for (const addrinfo* a = addresses.get(); a != nullptr; a = a->ai_next) {
+  for (std::size_t i = 0; i < order.size(); ++i) {
     SocketHandle s;
-    error = connectOne(*a, deadline, bounds, s);
+    error = connectOne(*order[i], attemptDeadline(Clock::now(), deadline, order.size() - i),
+                       bounds, s);
     if (error == kSuccess) return std::make_unique<TcpTransport>(std::move(s), bounds);
-    if (error == kWsaTimedOut || error == kWsaInterrupted) return nullptr;
+    if (error == kWsaInterrupted || Clock::now() >= deadline) return nullptr;
   }
   return nullptr;
 }

@@ -172,14 +172,17 @@ std::unique_ptr<Transport> start(std::unique_ptr<Transport> inner, const std::st
 
 }  // namespace
 
+// The native check finds issuers only among the trusted roots and the chain sent: it does
+// no work outside inner, so the bounds of inner are all there is.
 std::unique_ptr<Transport> startTls(std::unique_ptr<Transport> inner,
-                                    const std::string& serverName, int32_t& error) {
+                                    const std::string& serverName, const IoBounds&,
+                                    int32_t& error) {
   return start(std::move(inner), serverName, std::string(), error);
 }
 
 TlsStarter tlsTrustingOnly(std::string rootsPemFile) {
   return [rootsPemFile](std::unique_ptr<Transport> inner, const std::string& serverName,
-                        int32_t& error) {
+                        const IoBounds&, int32_t& error) {
     return start(std::move(inner), serverName, rootsPemFile, error);
   };
 }

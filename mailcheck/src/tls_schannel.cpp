@@ -99,12 +99,14 @@ constexpr DWORD kContextFlags = ISC_REQ_SEQUENCE_DETECT | ISC_REQ_REPLAY_DETECT 
                                 ISC_REQ_STREAM | ISC_REQ_EXTENDED_ERROR |
                                 ISC_REQ_MANUAL_CRED_VALIDATION;
 constexpr std::size_t kReadChunk = 16384;
+constexpr int kMaxCredentialRequests = 2;
 // No TLS record is longer than this (a 16 KiB record with its header and padding).
 constexpr std::size_t kMaxRecordBytes = 16384 + 2048 + 5;
 
 class SchannelTransport final : public Transport {
  public:
-  explicit SchannelTransport(std::unique_ptr<Transport> inner) : inner_(std::move(inner)) {}
+  SchannelTransport(std::unique_ptr<Transport> inner, const IoBounds& bounds)
+      : inner_(std::move(inner)), bounds_(bounds) {}
 
   int32_t handshake(const std::string& serverName) {
     SCHANNEL_CRED cred{};
@@ -121,6 +123,7 @@ class SchannelTransport final : public Transport {
     const int32_t first = step(&target[0], nullptr);
     if (first != kSuccess) return first;
     bool needInput = true;
+    int credentialRequests = 0;
     for (;;) {
       if (needInput) {
         const int32_t got = pullIn();
@@ -151,6 +154,8 @@ class SchannelTransport final : public Transport {
       if (FAILED(s)) return kTlsHandshakeFailed;
       if (s == SEC_I_INCOMPLETE_CREDENTIALS) {
         // The server asks for a client certificate: go on, with the same input, without one.
+        // Asked again and again, the handshake is not going anywhere.
+        if (++credentialRequests > kMaxCredentialRequests) return kTlsHandshakeFailed;
         needInput = false;
         continue;
       }
@@ -168,7 +173,7 @@ class SchannelTransport final : public Transport {
         cert.get() == nullptr) {
       return kCertInvalid;
     }
-    return verifyServerCertificate(cert.get(), serverName);
+    return verifyServerCertificate(cert.get(), serverName, bounds_);
   }
 
   IoResult sendAll(std::string_view data) override {
@@ -261,9 +266,11 @@ class SchannelTransport final : public Transport {
       incoming_.clear();
       return {IoStatus::ok, 0, 0};
     }
-    if (s != SEC_E_OK && s != SEC_I_RENEGOTIATE) {
-      return {IoStatus::failed, 0, kTlsHandshakeFailed};
-    }
+    // TLS 1.2 is the only protocol offered, so this is the server asking for a new
+    // handshake. Its certificate would have to be checked again before another byte went
+    // out; mail servers have no need of it, so it is refused.
+    if (s == SEC_I_RENEGOTIATE) return {IoStatus::failed, 0, kTlsRenegotiationRefused};
+    if (s != SEC_E_OK) return {IoStatus::failed, 0, kTlsHandshakeFailed};
     std::size_t produced = 0;
     const SecBuffer* extra = nullptr;
     for (const SecBuffer& x : b) {
@@ -278,35 +285,11 @@ class SchannelTransport final : public Transport {
     } else {
       incoming_.clear();
     }
-    // A record the protocol answers itself (a new session ticket, a key update).
-    if (s == SEC_I_RENEGOTIATE) {
-      const int32_t r = renegotiate();
-      if (r != kSuccess) return {IoStatus::failed, 0, r};
-    }
     return {IoStatus::ok, produced == 0 ? 1u : produced, 0};
   }
 
-  int32_t renegotiate() {
-    SecBuffer in[2];
-    in[0] = {static_cast<unsigned long>(incoming_.size()), SECBUFFER_TOKEN,
-             incoming_.empty() ? nullptr : &incoming_[0]};
-    in[1] = {0, SECBUFFER_EMPTY, nullptr};
-    SecBufferDesc inDesc{SECBUFFER_VERSION, 2, in};
-    OutputToken out;
-    unsigned long attributes = 0;
-    const SECURITY_STATUS s =
-        InitializeSecurityContextA(credentials_.get(), context_.get(), nullptr, kContextFlags, 0,
-                                   0, &inDesc, 0, nullptr, out.desc(), &attributes, nullptr);
-    if (!out.bytes().empty()) {
-      const IoResult sent = inner_->sendAll(out.bytes());
-      if (sent.status != IoStatus::ok) return handshakeIoCode(sent);
-    }
-    if (FAILED(s)) return kTlsHandshakeFailed;
-    keepExtra(in[1]);
-    return kSuccess;
-  }
-
   std::unique_ptr<Transport> inner_;
+  IoBounds bounds_;
   Credentials credentials_;
   SecurityContext context_;
   SecPkgContext_StreamSizes sizes_{};
@@ -318,8 +301,9 @@ class SchannelTransport final : public Transport {
 }  // namespace
 
 std::unique_ptr<Transport> startTls(std::unique_ptr<Transport> inner,
-                                    const std::string& serverName, int32_t& error) {
-  auto tls = std::make_unique<SchannelTransport>(std::move(inner));
+                                    const std::string& serverName, const IoBounds& bounds,
+                                    int32_t& error) {
+  auto tls = std::make_unique<SchannelTransport>(std::move(inner), bounds);
   error = tls->handshake(serverName);
   if (error != kSuccess) return nullptr;
   return tls;

@@ -14,8 +14,11 @@ namespace vrxmail {
 
 // Takes over inner and gives the secured stream, or null with error set: a certificate code
 // (result_codes.h), kTlsHandshakeFailed, or the time-out, abort or socket error of inner.
+// bounds are the check's: work outside inner (fetching a certificate's issuers) keeps to its
+// deadline and its abort.
 using TlsStarter = std::function<std::unique_ptr<Transport>(
-    std::unique_ptr<Transport> inner, const std::string& serverName, int32_t& error)>;
+    std::unique_ptr<Transport> inner, const std::string& serverName, const IoBounds& bounds,
+    int32_t& error)>;
 
 // The check's code for a failed read or write of the inner stream during the handshake; a
 // stream that closes in the middle is a failed handshake.
@@ -32,6 +35,7 @@ inline int32_t handshakeIoCode(const IoResult& r) {
 
 // The platform's TLS, trusting the system's roots.
 std::unique_ptr<Transport> startTls(std::unique_ptr<Transport> inner,
-                                    const std::string& serverName, int32_t& error);
+                                    const std::string& serverName, const IoBounds& bounds,
+                                    int32_t& error);
 
 }  // namespace vrxmail

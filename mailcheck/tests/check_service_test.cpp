@@ -252,6 +252,22 @@ TEST_F(CheckServiceTest, UnreadableTextsAreReportedNotRefused) {
   EXPECT_EQ(report->result, kWsaHostNotFound);
 }
 
+// A name with 8-bit characters (a-umlaut in the system's code page) is never resolved: it has
+// to be given in its ASCII form.
+TEST_F(CheckServiceTest, HostTextsBeyondAsciiHaveACodeOfTheirOwn) {
+  CheckService service;
+  for (const char* host : {"m\xE4il.example", "plain:127.0.0.1\xA0:110", "tls:[::1]\xFF"}) {
+    MailRequest r{kImap, host, "u", "p", "2026/12/06 12:10", 0, &ReportSink::onReport};
+    ASSERT_EQ(service.start(&r), 0);
+    const auto report = ReportSink::instance().take();
+    ASSERT_TRUE(report);
+    EXPECT_EQ(report->result, kHostNotAscii) << host;
+  }
+  char line[128];
+  service.lastReport(line, sizeof line);
+  EXPECT_STREQ(line, "IMAP tls:[::1]\xFF since 2026/12/06 12:10: result -536084478 new 0");
+}
+
 TEST(Exports, EntryPointsForwardToTheProcessService) {
   EXPECT_EQ(GetNewMail(nullptr), kStartInvalidRequest);
   EXPECT_EQ(GetMailAbort(), 0);

@@ -13,6 +13,7 @@ int64_t tenMinutesLater() { return kSince + 600; }
 
 const char* kLoginCaps = "q1 OK [CAPABILITY IMAP4rev1 ESEARCH WITHIN] Logged in";
 const char* kPlainCaps = "q1 OK [CAPABILITY IMAP4rev1 IDLE] Logged in";
+const char* kHi = "* OK [CAPABILITY IMAP4rev1] hi";
 
 class ImapSessionTest : public ::testing::Test {
  protected:
@@ -27,9 +28,8 @@ class ImapSessionTest : public ::testing::Test {
 // The server's clock runs the search, so it gets an hour more than the exact age and the
 // arrival times decide: a second between the clocks never loses the stamp's own minute.
 TEST_F(ImapSessionTest, WithinNarrowsTheSearchAndTheArrivalTimesDecide) {
-  EXPECT_EQ(feed("* OK Waiting for authentication process to respond.."),
+  EXPECT_EQ(feed("* OK [CAPABILITY IMAP4rev1 LITERAL+] ready"),
             "q1 LOGIN \"user\" \"pa\\\"ss\"\r\n");
-  EXPECT_EQ(feed("* OK [CAPABILITY IMAP4rev1 LITERAL+] ready"), "");
   EXPECT_EQ(feed(kLoginCaps), "q2 EXAMINE INBOX\r\n");
   EXPECT_EQ(feed("* 3 EXISTS"), "");
   EXPECT_EQ(feed("q2 OK [READ-ONLY] done"), "q3 UID SEARCH RETURN (MIN) YOUNGER 4200\r\n");
@@ -51,7 +51,7 @@ TEST_F(ImapSessionTest, WithinNarrowsTheSearchAndTheArrivalTimesDecide) {
 }
 
 TEST_F(ImapSessionTest, SearchesSinceTheDayBeforeAndFiltersByArrival) {
-  feed("* OK ready");
+  feed("* OK [CAPABILITY IMAP4rev1] ready");
   EXPECT_EQ(feed(kPlainCaps), "q2 EXAMINE INBOX\r\n");
   EXPECT_EQ(feed("q2 OK done"), "q3 UID SEARCH SINCE 5-Dec-2026\r\n");
   EXPECT_EQ(feed("* SEARCH 93 94 100"), "");
@@ -70,7 +70,7 @@ TEST_F(ImapSessionTest, SearchesSinceTheDayBeforeAndFiltersByArrival) {
 }
 
 TEST_F(ImapSessionTest, AsksForCapabilitiesWhenLoginGivesNone) {
-  feed("* OK ready");
+  feed("* OK [CAPABILITY IMAP4rev1] ready");
   EXPECT_EQ(feed("q1 OK Logged in"), "q2 CAPABILITY\r\n");
   feed("* CAPABILITY IMAP4rev1 WITHIN");
   EXPECT_EQ(feed("q2 OK done"), "q3 EXAMINE INBOX\r\n");
@@ -82,7 +82,7 @@ TEST_F(ImapSessionTest, AsksForCapabilitiesWhenLoginGivesNone) {
 }
 
 TEST_F(ImapSessionTest, EmptySearchMeansNoFetch) {
-  feed("* OK ready");
+  feed("* OK [CAPABILITY IMAP4rev1] ready");
   feed(kPlainCaps);
   feed("q2 OK done");
   feed("* SEARCH");
@@ -113,34 +113,34 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Failure{{"* BYE go away"}, kBadCommandResponse},
         Failure{{"garbage"}, kBadCommandResponse},
-        Failure{{"* OK hi", "q1 NO [AUTHENTICATIONFAILED] Authentication failed."},
+        Failure{{kHi, "q1 NO [AUTHENTICATIONFAILED] Authentication failed."},
                 kImapLoginRejected},
-        Failure{{"* OK hi", "q1 BAD syntax"}, kImapLoginRefused},
-        Failure{{"* OK hi", "q1 OK in", "q2 NO no"}, kBadCommandResponse},
-        Failure{{"* OK hi", kPlainCaps, "q2 NO no such mailbox"}, kBadCommandResponse},
-        Failure{{"* OK hi", kPlainCaps, "q2 OK", "q3 BAD Invalid search date parameter"},
+        Failure{{kHi, "q1 BAD syntax"}, kImapLoginRefused},
+        Failure{{kHi, "q1 OK in", "q2 NO no"}, kBadCommandResponse},
+        Failure{{kHi, kPlainCaps, "q2 NO no such mailbox"}, kBadCommandResponse},
+        Failure{{kHi, kPlainCaps, "q2 OK", "q3 BAD Invalid search date parameter"},
                 kImapSearchFailed},
-        Failure{{"* OK hi", kPlainCaps, "q2 OK", "* SEARCH 1 x", "q3 OK"}, kImapSearchFailed},
-        Failure{{"* OK hi", kPlainCaps, "q2 OK", "* SEARCH 0", "q3 OK"}, kImapSearchFailed},
-        Failure{{"* OK hi", kPlainCaps, "q2 OK", "q3 OK no data"}, kImapSearchFailed},
-        Failure{{"* OK hi", kLoginCaps, "q2 OK", "* ESEARCH (TAG \"q3\") UID MIN x", "q3 OK"},
+        Failure{{kHi, kPlainCaps, "q2 OK", "* SEARCH 1 x", "q3 OK"}, kImapSearchFailed},
+        Failure{{kHi, kPlainCaps, "q2 OK", "* SEARCH 0", "q3 OK"}, kImapSearchFailed},
+        Failure{{kHi, kPlainCaps, "q2 OK", "q3 OK no data"}, kImapSearchFailed},
+        Failure{{kHi, kLoginCaps, "q2 OK", "* ESEARCH (TAG \"q3\") UID MIN x", "q3 OK"},
                 kImapSearchFailed},
-        Failure{{"* OK hi", kPlainCaps, "q2 OK", "* SEARCH 4", "q3 OK", "q4 NO"},
+        Failure{{kHi, kPlainCaps, "q2 OK", "* SEARCH 4", "q3 OK", "q4 NO"},
                 kImapFetchFailed},
-        Failure{{"* OK hi", kPlainCaps, "q2 OK", "* SEARCH 4", "q3 OK",
+        Failure{{kHi, kPlainCaps, "q2 OK", "* SEARCH 4", "q3 OK",
                  "* 1 FETCH (UID 4 INTERNALDATE \"yesterday\")", "q4 OK"},
                 kImapFetchFailed},
-        Failure{{"* OK hi", kPlainCaps, "q2 OK", "* SEARCH 4", "q3 OK",
+        Failure{{kHi, kPlainCaps, "q2 OK", "* SEARCH 4", "q3 OK",
                  "* 1 FETCH (INTERNALDATE \"06-Dec-2026 12:11:00 +0000\")", "q4 OK"},
                 kImapFetchFailed},
-        Failure{{"* OK hi", kPlainCaps, "q2 OK", "* SEARCH 4", "q3 OK", "* 1 FETCH (UID 4",
+        Failure{{kHi, kPlainCaps, "q2 OK", "* SEARCH 4", "q3 OK", "* 1 FETCH (UID 4",
                  "q4 OK"},
                 kImapFetchFailed},
-        Failure{{"* OK hi", kPlainCaps, "q2 OK", "* BYE shutting down"}, kImapSearchFailed}));
+        Failure{{kHi, kPlainCaps, "q2 OK", "* BYE shutting down"}, kImapSearchFailed}));
 
 TEST(ImapSession, ConnectionLostGivesTheAwaitedCommandsCode) {
   ImapSession session("u", "p", kSince, tenMinutesLater);
-  session.onResponse("* OK hi");
+  session.onResponse(kHi);
   session.onResponse(kPlainCaps);
   session.onResponse("q2 OK");
   session.onResponse("* SEARCH 4");
@@ -151,14 +151,14 @@ TEST(ImapSession, ConnectionLostGivesTheAwaitedCommandsCode) {
 
 TEST(ImapSession, RefusesCredentialsThatCannotBeSent) {
   ImapSession session("u\r\nq9 DELETE INBOX", "p", kSince, tenMinutesLater);
-  session.onResponse("* OK hi");
+  session.onResponse(kHi);
   EXPECT_EQ(session.takeOutput(), "");
   EXPECT_EQ(session.outcome().result, kImapLoginRefused);
 }
 
 TEST(ImapSession, FutureStampSearchesByDay) {
   ImapSession session("u", "p", kSince + 3600, tenMinutesLater);
-  session.onResponse("* OK hi");
+  session.onResponse(kHi);
   session.onResponse(kLoginCaps);
   session.takeOutput();
   session.onResponse("q2 OK");

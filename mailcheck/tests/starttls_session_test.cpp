@@ -34,7 +34,8 @@ TEST_F(ImapStartTls, UpgradesThenAsksAgainThenLogsIn) {
   EXPECT_EQ(feed("q1 OK Begin TLS negotiation now."), "");
   EXPECT_EQ(upgraded(), "q2 CAPABILITY\r\n");
   EXPECT_EQ(feed("* CAPABILITY IMAP4rev1 AUTH=PLAIN"), "");
-  EXPECT_EQ(feed("q2 OK done"), "q3 LOGIN \"user\" \"secret\"\r\n");
+  EXPECT_EQ(feed("q2 OK done"), "q3 AUTHENTICATE PLAIN\r\n");
+  EXPECT_EQ(feed("+ "), "AHVzZXIAc2VjcmV0\r\n");
 }
 
 TEST_F(ImapStartTls, AsksForCapabilitiesWhenTheGreetingHasNone) {

@@ -68,7 +68,7 @@ TEST(Timeouts, SilenceAfterTheGreeting) {
 
 TEST(Timeouts, ATricklingServerIsBoundedByTheWholeCheck) {
   ScriptedServer server([](ServerConnection& c) {
-    c.send("* OK ready\r\n");
+    c.send("* OK [CAPABILITY IMAP4rev1] ready\r\n");
     for (int i = 0; i < 100; ++i) {
       c.send("* ");
       if (c.waitForClose(milliseconds(50))) return;

@@ -39,9 +39,11 @@ CheckLimits quickLimits() {
   return limits;
 }
 
-CheckOutcome checkAgainst(const ScriptedServer& server, ServerType type,
-                          const CheckLimits& limits, Security security,
-                          const std::atomic<bool>* abort) {
+namespace {
+
+CheckOutcome runAgainst(const ScriptedServer& server, ServerType type, const CheckLimits& limits,
+                        Security security, const std::atomic<bool>* abort,
+                        const std::string& user, const std::string& password) {
   ArrivalCache cache;
   MailboxMemory mailboxes;
   CheckContext context;
@@ -54,10 +56,23 @@ CheckOutcome checkAgainst(const ScriptedServer& server, ServerType type,
   job.type = type;
   job.endpoint = *parseHostPort(server.address(), 1);
   job.security = security;
-  job.user = "u";
-  job.password = "p";
+  job.user = user;
+  job.password = password;
   job.since = kSince;
   return runCheck(job, context);
+}
+
+}  // namespace
+
+CheckOutcome checkAgainst(const ScriptedServer& server, ServerType type,
+                          const CheckLimits& limits, Security security,
+                          const std::atomic<bool>* abort) {
+  return runAgainst(server, type, limits, security, abort, "u", "p");
+}
+
+CheckOutcome checkAgainstAs(const ScriptedServer& server, ServerType type,
+                            const std::string& user, const std::string& password) {
+  return runAgainst(server, type, quickLimits(), Security::plain, nullptr, user, password);
 }
 
 }  // namespace vrxmail::testing

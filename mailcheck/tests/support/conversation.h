@@ -32,4 +32,8 @@ CheckOutcome checkAgainst(const ScriptedServer& server, ServerType type,
                           Security security = Security::plain,
                           const std::atomic<bool>* abort = nullptr);
 
+// The same with a user name and password of the test's own.
+CheckOutcome checkAgainstAs(const ScriptedServer& server, ServerType type,
+                            const std::string& user, const std::string& password);
+
 }  // namespace vrxmail::testing

@@ -60,6 +60,7 @@ class BlackHole {
   BlackHole(const BlackHole&) = delete;
   BlackHole& operator=(const BlackHole&) = delete;
   std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
+  uint16_t port() const { return port_; }
 
  private:
   int listener_ = -1;

@@ -11,8 +11,9 @@ CheckContext recordingTlsContext(const std::string& rootsFile, const SentBytes& 
   const TlsStarter tls = tlsTrustingOnly(rootsFile);
   const std::shared_ptr<std::string> secured = sent.secured;
   context.secure = [tls, secured](std::unique_ptr<Transport> inner, const std::string& name,
+                                  const IoBounds& bounds,
                                   int32_t& error) -> std::unique_ptr<Transport> {
-    std::unique_ptr<Transport> t = tls(std::move(inner), name, error);
+    std::unique_ptr<Transport> t = tls(std::move(inner), name, bounds, error);
     if (!t) return nullptr;
     return recordingTransport(std::move(t), secured);
   };
