@@ -49,7 +49,7 @@ MAIL_UID = 65534 if os.geteuid() == 0 else os.geteuid()
 CLIENT_SOURCES = ["arrival_cache.cpp", "civil_time.cpp", "header_dates.cpp", "host_port.cpp",
                   "imap_date.cpp", "imap_scanner.cpp", "imap_session.cpp", "line_reader.cpp",
                   "mail_check.cpp", "mail_date.cpp", "mailbox_memory.cpp", "pop3_session.cpp",
-                  "since_stamp.cpp",
+                  "since_stamp.cpp", "sasl_plain.cpp", "ansi_text_posix.cpp",
                   "local_time_posix.cpp", "socket_errors_posix.cpp", "tcp_posix.cpp",
                   "cert_faults.cpp", "server_address.cpp", "tls_openssl.cpp"]
 
