@@ -108,7 +108,8 @@ void ImapSession::onConnectionLost() {
 
 void ImapSession::onResponse(std::string_view response) {
   if (state_ == State::done) return;
-  if (!response.empty() && response[0] == '+') {
+  if (!response.empty() && response[0] == '+' &&
+      (state_ == State::login || state_ == State::authenticate)) {
     continueLogin();
     return;
   }
@@ -284,7 +285,6 @@ void ImapSession::authenticate() {
 }
 
 void ImapSession::continueLogin() {
-  if (state_ != State::login && state_ != State::authenticate) return;
   if (!pendingLines_.empty()) {
     output_ += pendingLines_.front() + "\r\n";
     pendingLines_.erase(pendingLines_.begin());

@@ -113,6 +113,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Failure{{"* BYE go away"}, kBadCommandResponse},
         Failure{{"garbage"}, kBadCommandResponse},
+        Failure{{"+ go ahead"}, kBadCommandResponse},
         Failure{{kHi, "q1 NO [AUTHENTICATIONFAILED] Authentication failed."},
                 kImapLoginRejected},
         Failure{{kHi, "q1 BAD syntax"}, kImapLoginRefused},
