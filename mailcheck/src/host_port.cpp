@@ -1,22 +1,13 @@
 #include "host_port.h"
 
+#include "ascii_text.h"
+
 namespace vrxmail {
 namespace {
 
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 std::optional<uint16_t> parsePort(std::string_view s) {
-  if (s.empty() || s.size() > 5) return std::nullopt;
-  unsigned value = 0;
-  for (const char c : s) {
-    if (c < '0' || c > '9') return std::nullopt;
-    value = value * 10 + static_cast<unsigned>(c - '0');
-  }
-  if (value == 0 || value > 65535) return std::nullopt;
+  uint64_t value = 0;
+  if (!parseDigits(s, 1, 5, value) || value == 0 || value > 65535) return std::nullopt;
   return static_cast<uint16_t>(value);
 }
 

@@ -1,19 +1,14 @@
 #include "imap_date.h"
 
+#include "ascii_text.h"
 #include "civil_time.h"
 
 namespace vrxmail {
 namespace {
 
+// Exactly n digits at pos.
 bool digits(std::string_view s, std::size_t pos, std::size_t n, int& out) {
-  if (pos + n > s.size()) return false;
-  out = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const char c = s[pos + i];
-    if (c < '0' || c > '9') return false;
-    out = out * 10 + (c - '0');
-  }
-  return true;
+  return pos + n <= s.size() && parseDigits(s.substr(pos, n), n, n, out);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include <cstdint>
-
 #include "imap_scanner.h"
 
-#include <cctype>
+#include <cstdint>
+
+#include "ascii_text.h"
 
 namespace vrxmail {
 namespace {
@@ -15,27 +15,6 @@ bool atomChar(char c) {
 }
 
 }  // namespace
-
-bool parseNumber(std::string_view text, uint64_t& value) {
-  if (text.empty() || text.size() > 19) return false;
-  value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<uint64_t>(c - '0');
-  }
-  return true;
-}
-
-bool equalsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
 
 bool isTextResponse(std::string_view line) {
   if (!line.empty() && line[0] == '+') return true;

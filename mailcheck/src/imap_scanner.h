@@ -35,8 +35,4 @@ bool isTextResponse(std::string_view line);
 // The number a "{n}" or "{n+}" at the end of a line announces.
 bool literalAtLineEnd(std::string_view line, std::size_t& count);
 
-bool parseNumber(std::string_view text, uint64_t& value);
-
-bool equalsNoCase(std::string_view a, std::string_view b);
-
 }  // namespace vrxmail

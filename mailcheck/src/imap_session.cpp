@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "ascii_text.h"
 #include "imap_date.h"
 #include "imap_scanner.h"
 #include "result_codes.h"

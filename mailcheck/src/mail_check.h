@@ -16,9 +16,6 @@
 
 namespace vrxmail {
 
-constexpr uint16_t kPop3Port = 110;
-constexpr uint16_t kImapPort = 143;
-
 struct CheckJob {
   ServerType type = kPop3;
   Endpoint endpoint;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "ascii_text.h"
 #include "civil_time.h"
 
 namespace vrxmail {
@@ -36,31 +37,11 @@ std::vector<std::string_view> words(std::string_view s) {
   return out;
 }
 
-bool number(std::string_view s, std::size_t minDigits, std::size_t maxDigits, int& out) {
-  if (s.size() < minDigits || s.size() > maxDigits) return false;
-  out = 0;
-  for (const char c : s) {
-    if (c < '0' || c > '9') return false;
-    out = out * 10 + (c - '0');
-  }
-  return true;
-}
-
-bool sameText(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) != static_cast<unsigned char>(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 std::optional<int> zoneOffsetSeconds(std::string_view z) {
   if (z.size() == 5 && (z[0] == '+' || z[0] == '-')) {
     int hh = 0;
     int mm = 0;
-    if (!number(z.substr(1, 2), 2, 2, hh) || !number(z.substr(3, 2), 2, 2, mm) || mm > 59) {
+    if (!parseDigits(z.substr(1, 2), 2, 2, hh) || !parseDigits(z.substr(3, 2), 2, 2, mm) || mm > 59) {
       return std::nullopt;
     }
     return (hh * 3600 + mm * 60) * (z[0] == '-' ? -1 : 1);
@@ -73,7 +54,7 @@ std::optional<int> zoneOffsetSeconds(std::string_view z) {
                                  {"EST", -5}, {"EDT", -4}, {"CST", -6}, {"CDT", -5},
                                  {"MST", -7}, {"MDT", -6}, {"PST", -8}, {"PDT", -7}};
   for (const Named& n : kNamed) {
-    if (sameText(z, n.name)) return n.hours * 3600;
+    if (equalsNoCase(z, n.name)) return n.hours * 3600;
   }
   // Other military letters carry no reliable meaning: treated as UTC.
   if (z.size() == 1 && std::isalpha(static_cast<unsigned char>(z[0]))) return 0;
@@ -88,8 +69,8 @@ bool parseClock(std::string_view s, CivilTime& t) {
   const std::string_view m =
       c2 == std::string_view::npos ? s.substr(c1 + 1) : s.substr(c1 + 1, c2 - c1 - 1);
   t.second = 0;
-  if (!number(h, 1, 2, t.hour) || !number(m, 2, 2, t.minute)) return false;
-  if (c2 != std::string_view::npos && !number(s.substr(c2 + 1), 2, 2, t.second)) return false;
+  if (!parseDigits(h, 1, 2, t.hour) || !parseDigits(m, 2, 2, t.minute)) return false;
+  if (c2 != std::string_view::npos && !parseDigits(s.substr(c2 + 1), 2, 2, t.second)) return false;
   return true;
 }
 
@@ -102,10 +83,10 @@ std::optional<int64_t> parseMailDate(std::string_view text) {
   if (i < w.size() && !w[i].empty() && std::isalpha(static_cast<unsigned char>(w[i][0]))) ++i;
   if (w.size() < i + 5) return std::nullopt;
   CivilTime t;
-  if (!number(w[i], 1, 2, t.day)) return std::nullopt;
+  if (!parseDigits(w[i], 1, 2, t.day)) return std::nullopt;
   t.month = monthFromName(w[i + 1]);
   if (t.month == 0) return std::nullopt;
-  if (!number(w[i + 2], 2, 4, t.year)) return std::nullopt;
+  if (!parseDigits(w[i + 2], 2, 4, t.year)) return std::nullopt;
   if (w[i + 2].size() == 2) {
     t.year += t.year < 50 ? 2000 : 1900;
   } else if (w[i + 2].size() == 3) {

@@ -2,8 +2,8 @@
 
 #include <utility>
 
+#include "ascii_text.h"
 #include "header_dates.h"
-#include "imap_scanner.h"
 #include "result_codes.h"
 
 namespace vrxmail {

@@ -24,6 +24,8 @@ struct ServerAddress {
   Security security = Security::implicitTls;
 };
 
+constexpr uint16_t kPop3Port = 110;
+constexpr uint16_t kImapPort = 143;
 constexpr uint16_t kImapTlsPort = 993;
 constexpr uint16_t kPop3TlsPort = 995;
 

@@ -1,15 +1,14 @@
 #include "since_stamp.h"
 
+#include "ascii_text.h"
+
 namespace vrxmail {
 namespace {
 
+// Exactly count digits at pos; pos moves past them.
 bool readDigits(std::string_view text, std::size_t& pos, std::size_t count, int& value) {
-  if (pos + count > text.size()) return false;
-  value = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    const char c = text[pos + i];
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + (c - '0');
+  if (pos + count > text.size() || !parseDigits(text.substr(pos, count), count, count, value)) {
+    return false;
   }
   pos += count;
   return true;
