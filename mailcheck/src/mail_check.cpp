@@ -99,26 +99,12 @@ std::string mailboxScope(const CheckJob& job) {
   return job.endpoint.host + ":" + std::to_string(job.endpoint.port) + "\n" + job.user;
 }
 
-CheckOutcome runPop3(std::unique_ptr<Transport>& transport, const CheckJob& job,
-                     const CheckContext& context, const IoBounds& bounds) {
-  Pop3Session session(job.user, job.password, job.since, *context.cache, mailboxScope(job),
-                      job.security == Security::startTls);
-  if (context.mailboxes != nullptr) session.rememberIn(*context.mailboxes, mailboxScope(job));
-  LineReader reader(*transport, context.limits.maxTotalBytes);
-  std::string line;
-  CheckOutcome broken;
-  while (!session.finished() && !loggingOut(session)) {
-    const ReadResult r = reader.readLine(line, context.limits.maxResponseBytes);
-    if (r.status != ReadStatus::ok) return afterReadFailure(session, r);
-    session.onLine(line);
-    if (!flush(session, *transport, broken)) {
-      return session.finished() || session.awaitedCommandCode() == kSuccess ? session.outcome()
-                                                                             : broken;
-    }
-    if (!upgradeIfAsked(session, transport, reader, job, context, bounds, broken)) return broken;
-  }
-  return session.outcome();
+// A POP3 answer is one line at a time.
+ReadResult readPop3Line(LineReader& reader, std::string& line, std::size_t maxBytes) {
+  return reader.readLine(line, maxBytes);
 }
+
+void deliver(Pop3Session& session, const std::string& line) { session.onLine(line); }
 
 // One IMAP response: a line, and while it ends in a literal, the literal and the next line.
 // A status response or a continuation request is text to its end: a "{n}" there is text.
@@ -140,6 +126,40 @@ ReadResult readImapResponse(LineReader& reader, std::string& response, std::size
   }
 }
 
+void deliver(ImapSession& session, const std::string& response) { session.onResponse(response); }
+
+using ReadAnswer = ReadResult (*)(LineReader&, std::string&, std::size_t);
+
+// The conversation of either protocol: read what the session awaits, hand it over, send
+// what it queued, and secure the stream when it asks, until the count is known.
+template <typename Session>
+CheckOutcome converse(Session& session, ReadAnswer readAnswer,
+                      std::unique_ptr<Transport>& transport, const CheckJob& job,
+                      const CheckContext& context, const IoBounds& bounds) {
+  LineReader reader(*transport, context.limits.maxTotalBytes);
+  std::string answer;
+  CheckOutcome broken;
+  while (!session.finished() && !loggingOut(session)) {
+    const ReadResult r = readAnswer(reader, answer, context.limits.maxResponseBytes);
+    if (r.status != ReadStatus::ok) return afterReadFailure(session, r);
+    deliver(session, answer);
+    if (!flush(session, *transport, broken)) {
+      return session.finished() || session.awaitedCommandCode() == kSuccess ? session.outcome()
+                                                                             : broken;
+    }
+    if (!upgradeIfAsked(session, transport, reader, job, context, bounds, broken)) return broken;
+  }
+  return session.outcome();
+}
+
+CheckOutcome runPop3(std::unique_ptr<Transport>& transport, const CheckJob& job,
+                     const CheckContext& context, const IoBounds& bounds) {
+  Pop3Session session(job.user, job.password, job.since, *context.cache, mailboxScope(job),
+                      job.security == Security::startTls);
+  if (context.mailboxes != nullptr) session.rememberIn(*context.mailboxes, mailboxScope(job));
+  return converse(session, readPop3Line, transport, job, context, bounds);
+}
+
 CheckOutcome runImap(std::unique_ptr<Transport>& transport, const CheckJob& job,
                      const CheckContext& context, const IoBounds& bounds) {
   ImapSession session(utf8FromAnsi(job.user), utf8FromAnsi(job.password), job.since,
@@ -148,20 +168,7 @@ CheckOutcome runImap(std::unique_ptr<Transport>& transport, const CheckJob& job,
   if (context.mailboxes != nullptr) {
     session.rememberIn(*context.mailboxes, mailboxScope(job) + "\nINBOX");
   }
-  LineReader reader(*transport, context.limits.maxTotalBytes);
-  std::string response;
-  CheckOutcome broken;
-  while (!session.finished() && !loggingOut(session)) {
-    const ReadResult r = readImapResponse(reader, response, context.limits.maxResponseBytes);
-    if (r.status != ReadStatus::ok) return afterReadFailure(session, r);
-    session.onResponse(response);
-    if (!flush(session, *transport, broken)) {
-      return session.finished() || session.awaitedCommandCode() == kSuccess ? session.outcome()
-                                                                             : broken;
-    }
-    if (!upgradeIfAsked(session, transport, reader, job, context, bounds, broken)) return broken;
-  }
-  return session.outcome();
+  return converse(session, readImapResponse, transport, job, context, bounds);
 }
 
 }  // namespace

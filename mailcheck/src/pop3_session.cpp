@@ -27,6 +27,12 @@ std::string_view word(std::string_view& s) {
   return w;
 }
 
+// What follows the status word ("+OK") of an answer.
+std::string_view afterStatus(std::string_view line) {
+  word(line);
+  return line;
+}
+
 bool sendable(const std::string& s) {
   for (const char c : s) {
     if (c == '\r' || c == '\n' || c == '\0') return false;
@@ -118,9 +124,7 @@ void Pop3Session::onLine(std::string_view line) {
     case State::capaData: handleCapaData(line); break;
     case State::stls: handleStls(line); break;
     case State::capaAfterTls: handleCapaAfterTls(line); break;
-    case State::capaAfterTlsData:
-      if (line == ".") sendUser();
-      break;
+    case State::capaAfterTlsData: handleCapaAfterTlsData(line); break;
     case State::tlsUpgrade: break;
     case State::user: handleUser(line); break;
     case State::pass: handlePass(line); break;
@@ -199,6 +203,10 @@ void Pop3Session::handleCapaAfterTls(std::string_view line) {
   }
 }
 
+void Pop3Session::handleCapaAfterTlsData(std::string_view line) {
+  if (line == ".") sendUser();
+}
+
 void Pop3Session::sendUser() {
   if (!sendable(user_) || !sendable(password_)) {
     fail(kPop3LoginRejected);
@@ -230,11 +238,11 @@ void Pop3Session::handlePass(std::string_view line) {
 }
 
 void Pop3Session::handleStat(std::string_view line) {
-  std::string_view rest = line;
+  std::string_view rest = afterStatus(line);
   uint64_t messages = 0;
   uint64_t octets = 0;
-  if (!isOk(line) || (word(rest), !parseNumber(word(rest), messages)) ||
-      !parseNumber(word(rest), octets) || messages > kMaxMessages) {
+  if (!isOk(line) || !parseNumber(word(rest), messages) || !parseNumber(word(rest), octets) ||
+      messages > kMaxMessages) {
     fail(kPop3StatFailed);
     send("QUIT");
     return;
@@ -266,9 +274,9 @@ void Pop3Session::handleUidl(std::string_view line) {
     askHeaders();
     return;
   }
-  std::string_view rest = line;
+  std::string_view rest = afterStatus(line);
   uint64_t number = 0;
-  if ((word(rest), !parseNumber(word(rest), number)) || number != current_) {
+  if (!parseNumber(word(rest), number) || number != current_) {
     fail(kPop3UidlFailed);
     send("QUIT");
     return;
@@ -357,10 +365,10 @@ void Pop3Session::settle(int64_t arrival) {
 }
 
 void Pop3Session::handleList(std::string_view line) {
-  std::string_view rest = line;
+  std::string_view rest = afterStatus(line);
   uint64_t number = 0;
   uint64_t octets = 0;
-  if (!isOk(line) || (word(rest), !parseNumber(word(rest), number)) || number != current_ ||
+  if (!isOk(line) || !parseNumber(word(rest), number) || number != current_ ||
       !parseNumber(word(rest), octets)) {
     fail(kPop3ListFailed);
     send("QUIT");
@@ -379,7 +387,8 @@ void Pop3Session::handleList(std::string_view line) {
 void Pop3Session::handleRetr(std::string_view line) {
   if (!isOk(line)) {
     fail(kPop3RetrieveFailed);
-    send("RSET\r\nQUIT");
+    send("RSET");
+    send("QUIT");
     return;
   }
   startHeaders();

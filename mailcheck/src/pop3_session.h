@@ -54,6 +54,7 @@ class Pop3Session {
   void handleCapaData(std::string_view line);
   void handleStls(std::string_view line);
   void handleCapaAfterTls(std::string_view line);
+  void handleCapaAfterTlsData(std::string_view line);
   void sendUser();
   void handleUser(std::string_view line);
   void handlePass(std::string_view line);
