@@ -46,8 +46,8 @@ NEW = 5
 # The old messages that arrived on the stamp's own day, seconds before the stamp.
 SAME_DAY_OLD = (60, 20 * 60, 2 * 3600, 5 * 3600, 11 * 3600)
 MAIL_UID = 65534 if os.geteuid() == 0 else os.geteuid()
-CLIENT_SOURCES = ["arrival_cache.cpp", "civil_time.cpp", "header_dates.cpp", "host_port.cpp",
-                  "imap_date.cpp", "imap_scanner.cpp", "imap_session.cpp", "line_reader.cpp",
+CLIENT_SOURCES = ["arrival_cache.cpp", "ascii_text.cpp", "civil_time.cpp", "header_dates.cpp",
+                  "host_port.cpp", "imap_date.cpp", "imap_scanner.cpp", "imap_session.cpp", "line_reader.cpp",
                   "mail_check.cpp", "mail_date.cpp", "mailbox_memory.cpp", "pop3_session.cpp",
                   "since_stamp.cpp", "sasl_plain.cpp", "ansi_text_posix.cpp",
                   "local_time_posix.cpp", "socket_errors_posix.cpp", "tcp_posix.cpp",
