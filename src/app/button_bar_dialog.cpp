@@ -220,11 +220,13 @@ void ButtonBarDialog::OnExit() {
 
 // The one shutdown path.
 void ButtonBarDialog::OnDestroy() {
-    TheTrayIcon().Remove();
+    // The stop comes first: it ends the new-mail blinking, so that no change of the tray
+    // icon follows its removal.
     StopWorkersAndWake();
+    TheTrayIcon().Remove();
     // The hot-key worker ends before the mixer closes and the window object goes away.
     StopHotkeyWorker();
-    AbortMailCheck();
+    AbandonMailChecks();
     StopMailPollWorker();
     CloseMixer();
     TransferSettings(Direction::Save);

@@ -7,12 +7,12 @@ namespace qp {
 namespace {
 
 using GetNewMailEntry = int32_t(__cdecl*)(MailRequest*);
-using GetMailAbortEntry = int32_t(__cdecl*)();
+using CancelCallBackEntry = int32_t(__cdecl*)();
 
 // Written once on the user-interface thread before any worker exists; read-only after.
 struct MailLibrary {
     GetNewMailEntry getNewMail = nullptr;
-    GetMailAbortEntry getMailAbort = nullptr;
+    CancelCallBackEntry cancelCallBack = nullptr;
 };
 MailLibrary library;
 
@@ -53,7 +53,7 @@ bool LoadMailLibrary(HWND owner) {
         }
     }
     library.getNewMail = AsEntry<GetNewMailEntry>(found[0]);
-    library.getMailAbort = AsEntry<GetMailAbortEntry>(found[1]);
+    library.cancelCallBack = AsEntry<CancelCallBackEntry>(found[3]);
     return true;
 }
 
@@ -63,8 +63,8 @@ int32_t Win32MailLibrary::GetNewMail(MailRequest* request) {
     return library.getNewMail ? library.getNewMail(request) : -1;
 }
 
-void AbortMailCheck() {
-    if (library.getMailAbort) library.getMailAbort();
+void AbandonMailChecks() {
+    if (library.cancelCallBack) library.cancelCallBack();
 }
 
 }  // namespace qp

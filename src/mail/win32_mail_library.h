@@ -13,8 +13,10 @@ namespace qp {
 // or the message of the first missing entry point.
 bool LoadMailLibrary(HWND owner);
 
-// Abandons a check in progress; nothing when the library is not loaded.
-void AbortMailCheck();
+// At shutdown: abandons a check in progress and withdraws every report not yet begun,
+// so that none reaches a window that is going away; nothing when the library is not
+// loaded.
+void AbandonMailChecks();
 
 // The loaded library as the mail worker sees it.
 class Win32MailLibrary : public MailLibraryPort {

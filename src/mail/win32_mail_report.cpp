@@ -22,6 +22,8 @@ namespace {
 constexpr UINT kBalloonTimeoutMs = 10000;
 constexpr int kBlinkCycles = 20;
 constexpr DWORD kBlinkStepMs = 1000;
+// How soon the blinking sees an acknowledgement or the program's end.
+constexpr DWORD kBlinkLookMs = 50;
 
 template <size_t N>
 void CopyCut(char (&field)[N], const std::string& text) {
@@ -57,14 +59,25 @@ void ShowTrayIcon(HICON icon) {
     });
 }
 
+// One blinking step; false when it was cut short by the acknowledgement or the end.
+bool BlinkStep() {
+    for (DWORD waited = 0; waited < kBlinkStepMs; waited += kBlinkLookMs) {
+        if (BlinkingStopped()) return false;
+        Sleep(kBlinkLookMs);
+    }
+    return true;
+}
+
 // One second blank, one second the program's icon, until the user acknowledges or
-// 20 cycles have passed; it always ends on the program's icon.
+// 20 cycles have passed; it ends on the program's icon unless the program is ending,
+// when the icon is being removed.
 void Blink() {
     for (int cycle = 0; cycle < kBlinkCycles && !BlinkingStopped(); ++cycle) {
         ShowTrayIcon(ProgramIcon(IDI_BLANK));
-        Sleep(kBlinkStepMs);
+        const bool stepped = BlinkStep();
+        if (StopWorkers != 0) return;
         ShowTrayIcon(ProgramIcon(IDI_APP));
-        Sleep(kBlinkStepMs);
+        if (!stepped || !BlinkStep()) return;
     }
 }
 
@@ -74,6 +87,9 @@ void Blink() {
 // on the worker may start its next check or put the machine back to sleep, and the
 // power query never overtakes the LED command. The notifications come after that.
 void MailCheckCallback(int32_t newCount, int32_t resultCode) {
+    // A report that comes once the program is ending is dropped: the window it would
+    // show in is going away.
+    if (StopWorkers != 0) return;
     const Settings settings = TheSettings().Copy();
     const MailReport report =
         PlanMailReport(newCount, resultCode,
