@@ -64,6 +64,7 @@ void LaunchButton::Attach(HWND dialog, int id, int slot, const SettingsStore& se
 
 void LaunchButton::Detach() {
     if (!hwnd_) return;
+    if (tips_) tips_->RemoveTool(hwnd_);
     SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(buttonProc_));
     RemovePropA(hwnd_, kSelfProperty);
     hwnd_ = nullptr;
@@ -112,7 +113,7 @@ void LaunchButton::ShowImage() {
 }
 
 void LaunchButton::SetTipText(const std::string& text) {
-    if (tips_ && hwnd_) tips_->AddTool(hwnd_, text);
+    if (tips_ && hwnd_) tips_->SetTool(hwnd_, text);
 }
 
 void LaunchButton::PaintButton(const DRAWITEMSTRUCT& item) {

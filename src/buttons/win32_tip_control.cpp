@@ -2,19 +2,23 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace qp {
 
 namespace {
 
 constexpr int kInitialDelayMs = 100;
 constexpr int kAutoPopDelayMs = 2500;
+// A button has one tip, so the button's window and this number name it.
+constexpr UINT_PTR kToolId = 1;
 
-TOOLINFOA ToolInfo(HWND button, UINT_PTR number) {
+TOOLINFOA ToolInfo(HWND button) {
     TOOLINFOA info{};
     // The record as every version of the control since 4.70 knows it.
     info.cbSize = TTTOOLINFOA_V2_SIZE;
     info.hwnd = button;
-    info.uId = number;
+    info.uId = kToolId;
     return info;
 }
 
@@ -31,23 +35,27 @@ void TipControl::Create() {
     SendMessageA(hwnd(), TTM_ACTIVATE, TRUE, 0);
 }
 
-void TipControl::AddTool(HWND button, const std::string& text) {
-    ++toolCount_;
-    TOOLINFOA info = ToolInfo(button, toolCount_);
+void TipControl::SetTool(HWND button, const std::string& text) {
+    TOOLINFOA info = ToolInfo(button);
     GetClientRect(button, &info.rect);
     info.lpszText = const_cast<char*>(text.c_str());
-    if (!SendMessageA(hwnd(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info))) {
-        --toolCount_;
+    const auto known = std::find(buttons_.begin(), buttons_.end(), button);
+    if (known == buttons_.end()) {
+        if (SendMessageA(hwnd(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info)))
+            buttons_.push_back(button);
         return;
     }
-    // The control would show the first registration that covers the mouse, which is
-    // the oldest; giving the older ones an empty area lets the newest text show.
-    for (const auto& [window, number] : tools_) {
-        if (window != button) continue;
-        TOOLINFOA older = ToolInfo(window, number);
-        SendMessageA(hwnd(), TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&older));
-    }
-    tools_.emplace_back(button, toolCount_);
+    // A button keeps its registration: the refresh changes only what it says and covers.
+    SendMessageA(hwnd(), TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageA(hwnd(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void TipControl::RemoveTool(HWND button) {
+    const auto known = std::find(buttons_.begin(), buttons_.end(), button);
+    if (known == buttons_.end()) return;
+    TOOLINFOA info = ToolInfo(button);
+    SendMessageA(hwnd(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+    buttons_.erase(known);
 }
 
 void TipControl::Relay(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {

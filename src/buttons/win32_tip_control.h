@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "buttons/win32_handles.h"
@@ -12,11 +11,13 @@ namespace qp {
 
 class TipControl {
 public:
-    // Once, before any AddTool: initial delay 100 ms, hidden again after 2500 ms.
+    // Once, before any SetTool: initial delay 100 ms, hidden again after 2500 ms.
     void Create();
-    // Registers a new tool for the button's client area with the next tool number.
-    // Earlier registrations of the button stay, but only the newest shows.
-    void AddTool(HWND button, const std::string& text);
+    // The button's one tip over its client area: registered the first time, its text
+    // and area brought up to date after that.
+    void SetTool(HWND button, const std::string& text);
+    // Forgets the button's tip; for a button that goes away before the control does.
+    void RemoveTool(HWND button);
     // Lets the control see the mouse messages of a button.
     void Relay(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -24,8 +25,7 @@ public:
 
 private:
     UniqueWindow window_;
-    int toolCount_ = 0;  // the id of the last tool registered
-    std::vector<std::pair<HWND, UINT_PTR>> tools_;
+    std::vector<HWND> buttons_;  // the buttons that have a tip
 };
 
 }  // namespace qp
