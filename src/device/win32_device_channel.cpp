@@ -2,6 +2,9 @@
 
 #include <winioctl.h>
 
+#include <atomic>
+#include <mutex>
+
 #include "app/message_box.h"
 #include "app/unique_handle.h"
 #include "device/win32_global_buffer.h"
@@ -17,20 +20,46 @@ static_assert(kReadButtonControl == 0x222000 && kCommandControl == 0x222004);
 
 constexpr DWORD kWordSize = 4;
 
-// Written once by OpenDevice before any other thread exists, then only read. Never
-// destroyed: a mail report or a worker may still send a command while the process ends.
+// Opened by OpenDevice before any other thread exists; replaced only after the driver
+// has gone and come back. ChannelLock covers every use, so a replaced handle is never
+// closed under a call. Never destroyed: a mail report or a worker may still send a
+// command while the process ends.
 UniqueFileHandle& DeviceChannel = *new UniqueFileHandle;
+std::mutex& ChannelLock = *new std::mutex;
+std::atomic<bool> ChannelOpen{false};
+
+HANDLE OpenChannel() {
+    return CreateFileA("\\\\.\\TZK0001", GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+// One I/O control. A handle whose driver was stopped fails every call, even once the
+// driver runs again: then a new handle is tried, which reaches a driver that is back.
+// Opening sends the device nothing, so what the device sees does not change.
+void CallDevice(DWORD control, LockedGlobalBuffer* input, LockedGlobalBuffer& output) {
+    std::lock_guard<std::mutex> hold(ChannelLock);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        DWORD returned = 0;
+        if (DeviceIoControl(DeviceChannel.get(), control, input ? input->data() : nullptr,
+                            input ? kWordSize : 0, output.data(), kWordSize, &returned, nullptr))
+            return;
+        if (attempt > 0) return;
+        UniqueFileHandle fresh(OpenChannel());
+        if (!fresh) return;
+        DeviceChannel = std::move(fresh);
+    }
+}
 
 }  // namespace
 
 bool OpenDevice() {
-    DeviceChannel.reset(CreateFileA("\\\\.\\TZK0001", GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    0, nullptr));
-    return DeviceIsOpen();
+    std::lock_guard<std::mutex> hold(ChannelLock);
+    DeviceChannel.reset(OpenChannel());
+    ChannelOpen = static_cast<bool>(DeviceChannel);
+    return ChannelOpen;
 }
 
-bool DeviceIsOpen() { return static_cast<bool>(DeviceChannel); }
+bool DeviceIsOpen() { return ChannelOpen; }
 
 bool CheckDeviceOpen(HWND owner) {
     if (DeviceIsOpen()) return true;
@@ -43,9 +72,7 @@ bool CheckDeviceOpen(HWND owner) {
 uint32_t ReadButtonCode() {
     LockedGlobalBuffer output(kWordSize);
     if (!output) return 0;
-    DWORD returned = 0;
-    DeviceIoControl(DeviceChannel.get(), kReadButtonControl, nullptr, 0, output.data(),
-                    kWordSize, &returned, nullptr);
+    CallDevice(kReadButtonControl, nullptr, output);
     return output.Word();
 }
 
@@ -58,9 +85,7 @@ uint32_t SendDeviceCommand(uint32_t command) {
     LockedGlobalBuffer output(kWordSize);
     if (!input || !output) return 0;
     input.SetWord(command);
-    DWORD returned = 0;
-    DeviceIoControl(DeviceChannel.get(), kCommandControl, input.data(), kWordSize, output.data(),
-                    kWordSize, &returned, nullptr);
+    CallDevice(kCommandControl, &input, output);
     return output.Word();
 }
 

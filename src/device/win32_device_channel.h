@@ -1,7 +1,8 @@
 #pragma once
 // DeviceChannel: the process's one handle to the TZK0001 device, and its two I/O
-// controls. Opened once at start-up on the window's thread, before any worker starts;
-// used by every thread without a lock, each call with buffers of its own.
+// controls. Opened at start-up on the window's thread, before any worker starts; used
+// by every thread, one call at a time, each with buffers of its own. A driver that was
+// stopped and started again is reached through a new handle.
 #include <windows.h>
 
 #include <cstdint>
