@@ -1,0 +1,300 @@
+"""A day of use in a few seconds, for the soak (bench/soak): new
+mail, restamp-and-check and its acknowledgement, hardware presses that launch and step the
+volume, slot clears and assignments, both layouts, the suspend-time wake cycle, and faults
+in between (the mail server stopped and back, a server that accepts and stays silent, the
+device driver stopped and started). Every action goes through soak_driver.exe, one Windows
+process for the whole run."""
+
+import os
+import queue
+import socket
+import subprocess
+import sys
+import threading
+import time
+from pathlib import Path
+
+import device_helpers
+import quilpad_harness as qh
+from quilpad_keys import write_user_group
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "mailcheck_system"))
+from private_dovecot import start_dovecot  # noqa: E402
+
+SOAK_DRIVER_EXE = qh.WIN_BUILD / "testbin" / "soak_driver.exe"
+
+IDC_CLEAR1, IDC_BROWSE1 = 1029, 1033
+ID_STYLE_SWITCH = 32784
+SLOT3_BUTTON, VOLUME_UP, VOLUME_DOWN = 132, 130, 131
+PBT_APMQUERYSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND = 0, 18, 7
+POWER_QUERY = 128
+SLOT3_PROGRAM = r"C:\soak\slot3.exe"
+SLOT1_FILES = (r"C:\soak\one.txt", r"C:\soak\two.txt")
+REPORT_WAIT_MS = 20000
+
+
+class DriverError(AssertionError):
+    pass
+
+
+class SoakDriver:
+    """soak_driver.exe in the prefix: one command a line in, one answer a line out."""
+
+    def __init__(self, prefix):
+        self._log = open(prefix.work_dir / "soak_driver.log", "wb")
+        self._process = subprocess.Popen(
+            ["wine", str(SOAK_DRIVER_EXE)], env=prefix.env(), stdin=subprocess.PIPE,
+            stdout=subprocess.PIPE, stderr=self._log, text=True, bufsize=1)
+        self._lines = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self._process.stdout:
+            self._lines.put(line.rstrip("\r\n"))
+        self._lines.put(None)
+
+    def ask(self, line, timeout=60):
+        self._process.stdin.write(line + "\n")
+        self._process.stdin.flush()
+        try:
+            answer = self._lines.get(timeout=timeout)
+        except queue.Empty:
+            raise DriverError(f"no answer to {line!r} within {timeout} s") from None
+        if answer is None or answer.startswith("error"):
+            raise DriverError(f"{line!r}: {answer!r}")
+        return answer
+
+    def close(self):
+        if self._process.poll() is None:
+            try:
+                self.ask("quit", timeout=1)
+            except DriverError:
+                pass
+            try:
+                self._process.wait(10)
+            except subprocess.TimeoutExpired:
+                self._process.kill()
+                self._process.wait()
+        self._log.close()
+
+
+class MailServer:
+    """The private dovecot that can go away and come back on the same ports, or be
+    replaced for a while by a listener that accepts and says nothing."""
+
+    def __init__(self, dovecot):
+        self.dovecot = dovecot
+
+    def stop(self):
+        self.dovecot.process.kill()
+        self.dovecot.process.wait(10)
+        # The master's children (login and auth processes) end with their master's socket.
+        qh.wait_until(lambda: not _port_open(self.dovecot.imap_port), 10, "the IMAP port closed")
+
+    def start(self):
+        ports = (self.dovecot.imap_port, self.dovecot.pop3_port, 0, 0)
+        for stale in (self.dovecot.dir / "base").glob("*"):
+            if stale.is_socket() or stale.name == "master.pid":
+                stale.unlink()
+        self.dovecot.process = start_dovecot(
+            self.dovecot.dir, f"vrxmail-wine-{os.getpid()}-{self.dovecot.imap_port}", ports)
+
+
+def _port_open(port):
+    try:
+        with socket.create_connection(("127.0.0.1", port), timeout=0.5):
+            return True
+    except OSError:
+        return False
+
+
+class SilentListener:
+    """Accepts on the mail server's port and says nothing until closed."""
+
+    def __init__(self, port):
+        self._listener = socket.create_server(("127.0.0.1", port))
+        self._held = []
+        self._thread = threading.Thread(target=self._serve, daemon=True)
+        self._thread.start()
+
+    def _serve(self):
+        while True:
+            try:
+                connection, _ = self._listener.accept()
+            except OSError:
+                return
+            self._held.append(connection)
+
+    def close(self):
+        self._listener.close()
+        for connection in self._held:
+            connection.close()
+
+
+def prepare(prefix, dovecot):
+    """The registry and files of a user who has used the program for a while: IMAP on the
+    private dovecot, periodic polling every minute, suspend-time polling with a wake at
+    once, slot 3 holding a program that leaves a file each run."""
+    device_helpers.install_touch_file(prefix, SLOT3_PROGRAM)
+    for path in SLOT1_FILES:
+        target = prefix.unix_path(path)
+        target.parent.mkdir(parents=True, exist_ok=True)
+        target.write_text("soak\n")
+    write_user_group(prefix, MailPollEn=("REG_DWORD", 1), MailPollTime=("REG_DWORD", 1),
+                     ServerType=("REG_DWORD", 1),
+                     MailHost=("REG_SZ", f"plain:127.0.0.1:{dovecot.imap_port}"),
+                     MailUser=("REG_SZ", "alice"), MailPwd=("REG_SZ", dovecot.password("alice")),
+                     SusMailPollEn=("REG_DWORD", 1), SusMailPollTime=("REG_DWORD", 0),
+                     ShowMessage=("REG_DWORD", 1))
+    device_helpers.set_slots(prefix, ["", SLOT1_FILES[0], "", SLOT3_PROGRAM])
+
+
+class Soak:
+    """One run of the program through cycles; counts what was asked and what came."""
+
+    def __init__(self, prefix, dovecot, driver):
+        self.prefix = prefix
+        self.server = MailServer(dovecot)
+        self.driver = driver
+        self.device = device_helpers.Device(prefix)
+        self.checks = self.reports = self.presses = 0
+        self.missed = []  # what did not come, with the cycle
+
+    def find(self):
+        pid = int(self.driver.ask("find", timeout=30).split()[1])
+        if pid == 0:
+            raise DriverError("no button bar")
+        return pid
+
+    def check(self, cycle, expect="You have"):
+        self.checks += 1
+        answer = self.driver.ask(f"check {REPORT_WAIT_MS}", timeout=REPORT_WAIT_MS / 1000 + 30)
+        kind, _, text = answer.partition(" ")
+        if kind == "report" and text.startswith(expect):
+            self.reports += 1
+        else:
+            self.missed.append((cycle, f"check: {answer}"))
+        return text
+
+    def new_mail_and_check(self, cycle):
+        self.server.dovecot.deliver("alice", time.time(), f"soak {cycle}")
+        self.check(cycle)
+        self.driver.ask("ack")
+
+    def press(self, cycle, code):
+        answer = self.driver.ask(f"press {code}")
+        if answer != "ok":
+            self.missed.append((cycle, f"press {code}: {answer}"))
+            return
+        if code == SLOT3_BUTTON:
+            self.presses += 1
+        if self.driver.ask("pending 10000") != "pending 0":
+            self.missed.append((cycle, f"press {code} not read"))
+
+    def slots(self, cycle):
+        self.driver.ask(f"command {IDC_CLEAR1}")
+        answer = self.driver.ask(f"assign {IDC_BROWSE1} {SLOT1_FILES[cycle % 2]}", timeout=30)
+        if answer != "assigned":
+            self.missed.append((cycle, f"slot assignment: {answer}"))
+
+    def wake_cycle(self, cycle):
+        self.driver.ask(f"power {PBT_APMQUERYSUSPEND}")
+        self.driver.ask(f"power {PBT_APMRESUMEAUTOMATIC}")
+
+    def cycle(self, cycle):
+        """One cycle; every tenth one also switches the layout twice and goes through the
+        wake cycle, every fifth one clears and assigns slot 1."""
+        self.new_mail_and_check(cycle)
+        self.press(cycle, SLOT3_BUTTON)
+        self.press(cycle, VOLUME_UP if cycle % 2 else VOLUME_DOWN)
+        if cycle % 5 == 0:
+            self.slots(cycle)
+        if cycle % 10 == 0:
+            self.driver.ask(f"command {ID_STYLE_SWITCH}")
+            self.driver.ask(f"command {ID_STYLE_SWITCH}")
+            self.wake_cycle(cycle)
+
+    # -- faults --------------------------------------------------------------------------
+
+    def server_gone(self, cycle):
+        """The mail server stops: a check fails; once it is back, checks count again."""
+        self.server.stop()
+        self.check(cycle, expect="")
+        self.server.start()
+        self.new_mail_and_check(cycle)
+
+    def silent_server(self, cycle):
+        """A server that accepts and stays silent holds a check until it goes; then the
+        real server is back and checks count again."""
+        self.server.stop()
+        listener = SilentListener(self.server.dovecot.imap_port)
+        answer = self.driver.ask("check 1000", timeout=30)
+        self.checks += 1
+        if not answer.startswith("noreport"):
+            self.missed.append((cycle, f"silent server answered: {answer}"))
+        listener.close()
+        # The held check ends when the connection closes; its report is a failure.
+        answer = self.driver.ask(f"wait {REPORT_WAIT_MS}", timeout=REPORT_WAIT_MS / 1000 + 30)
+        if answer.startswith("report"):
+            self.reports += 1
+        else:
+            self.missed.append((cycle, f"silent server's check: {answer}"))
+        self.server.start()
+        self.new_mail_and_check(cycle)
+
+    def device_gone(self, cycle):
+        """The device driver stops and starts again while the program runs."""
+        self.prefix.run(["net", "stop", "tzk0001"], timeout=60)
+        self.prefix.run(["net", "start", "tzk0001"], timeout=60)
+        self.press(cycle, SLOT3_BUTTON)
+
+    FAULTS = ("server_gone", "silent_server", "device_gone")
+
+    def fault(self, cycle, number):
+        getattr(self, self.FAULTS[number % len(self.FAULTS)])(cycle)
+
+    # -- figures -------------------------------------------------------------------------
+
+    def census(self, pid_linux):
+        handles, threads = map(int, self.driver.ask("census").split()[1:])
+        return {"handles": handles, "threads": threads, "private_kb": private_kb(pid_linux)}
+
+    def launches(self, at_least=0, timeout=10):
+        """The runs of slot 3's program so far, waiting up to timeout for at_least."""
+        count = lambda: len(device_helpers.runs(self.prefix, SLOT3_PROGRAM))
+        try:
+            return qh.wait_until(lambda: (lambda n: n if n >= at_least else None)(count()),
+                                 timeout, f"{at_least} launches")
+        except qh.WaitTimeout:
+            return count()
+
+    def message_boxes(self):
+        return int(self.driver.ask("boxes").split()[1])
+
+    def exit_ms(self, timeout_ms=60000):
+        answer = self.driver.ask(f"exit {timeout_ms}", timeout=timeout_ms / 1000 + 30)
+        return float(answer.split()[1]) if answer.startswith("exited") else None
+
+
+def linux_pid(prefix, exe_name="Quilpad.exe"):
+    """The host process that runs exe_name in this prefix."""
+    wanted = f"WINEPREFIX={prefix.path}".encode()
+    for entry in Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            if exe_name.encode() in (entry / "cmdline").read_bytes() and \
+                    wanted in (entry / "environ").read_bytes().split(b"\0"):
+                return int(entry.name)
+        except OSError:
+            continue
+    return None
+
+
+def private_kb(pid):
+    fields = {}
+    for line in Path(f"/proc/{pid}/smaps_rollup").read_text().splitlines():
+        name, _, rest = line.partition(":")
+        if rest.strip().endswith("kB"):
+            fields[name] = int(rest.split()[0])
+    return fields.get("Private_Clean", 0) + fields.get("Private_Dirty", 0)

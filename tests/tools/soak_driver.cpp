@@ -1,0 +1,300 @@
+// soak_driver.exe: the one Windows process that drives the resident program through a
+// soak. It reads one command a line on stdin and answers one line on stdout, so that
+// the soak's thousands of actions cost no Wine process start each.
+//
+//   find                  waits for the button bar; "bar PID"
+//   check MS              restamp-and-check; waits up to MS for the report: "report TEXT"
+//                         or "noreport TEXT" (the status strip as last seen). Meanwhile it
+//                         acknowledges new mail as a user double-clicks the blinking icon:
+//                         a later report waits for the blinking of an earlier one.
+//   wait MS               waits up to MS for the report of a check already started:
+//                         "report TEXT" or "noreport TEXT"
+//   ack                   the double-click on the tray icon that acknowledges new mail
+//   press CODE            queues a hardware button press in the device
+//   pending MS            waits up to MS for the queued presses to be read: "pending N"
+//   command ID            WM_COMMAND ID to the bar (style switch, clear buttons, ...)
+//   assign BROWSE PATH    the slot's browse button, then PATH in the file chooser: "assigned"
+//                         or "nochooser"
+//   power EVENT           WM_POWERBROADCAST EVENT, sent as the system sends it
+//   census                "census HANDLES THREADS" of the program's process
+//   boxes                 "boxes N": message boxes of the program shown now
+//   exit MS               Exit from the tray menu; waits up to MS for the process to end:
+//                         "exited MS" or "alive"
+//   quit                  ends the driver
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tzk_ioctl.h"
+
+namespace {
+
+constexpr int kBarControlIds[] = {1000, 1003, 1040};
+constexpr int kStatusStrip = 1003;
+constexpr int kRestampAndCheck = 32776;
+constexpr int kTrayExit = 32774;
+constexpr UINT kTrayCallback = WM_USER + 1;
+constexpr int kFileNameBox = 0x47C;
+constexpr char kSentinel[] = "~soak~";
+constexpr char kStartText[] = "Start to logon the server and get mails, please wait...";
+constexpr DWORD kPollMs = 5;
+constexpr DWORD kLooksBetweenAcknowledgements = 40;
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+
+// The layout of one entry of the system's handle list.
+struct HandleEntry {
+    ULONG ownerPid;
+    BYTE objectType;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+};
+
+using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+
+HWND bar = nullptr;
+DWORD barPid = 0;
+
+std::string ClassOf(HWND window) {
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+BOOL CALLBACK FindBar(HWND window, LPARAM) {
+    if (ClassOf(window) != "#32770") return TRUE;
+    for (int id : kBarControlIds)
+        if (!GetDlgItem(window, id)) return TRUE;
+    bar = window;
+    return FALSE;
+}
+
+struct ProcessWindows {
+    DWORD pid;
+    std::vector<HWND> dialogs;
+};
+
+BOOL CALLBACK CollectDialogs(HWND window, LPARAM param) {
+    auto* found = reinterpret_cast<ProcessWindows*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == found->pid && window != bar && IsWindowVisible(window) && ClassOf(window) == "#32770")
+        found->dialogs.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> OtherDialogs() {
+    ProcessWindows found{barPid, {}};
+    EnumWindows(CollectDialogs, reinterpret_cast<LPARAM>(&found));
+    return found.dialogs;
+}
+
+template <class Predicate>
+bool WaitFor(DWORD timeoutMs, Predicate done) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(kPollMs);
+    }
+}
+
+std::string StatusText() {
+    char text[512] = "";
+    HWND strip = GetDlgItem(bar, kStatusStrip);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(strip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 2000, &ignored);
+    return text;
+}
+
+bool DeviceCall(DWORD code, const void* in, DWORD inLength, void* out, DWORD outLength) {
+    HANDLE device = CreateFileA("\\\\.\\TZK0001", GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (device == INVALID_HANDLE_VALUE) return false;
+    DWORD returned = 0;
+    const BOOL ok = DeviceIoControl(device, code, const_cast<void*>(in), inLength, out, outLength,
+                                    &returned, nullptr);
+    CloseHandle(device);
+    return ok != FALSE;
+}
+
+long PendingPresses() {
+    TZK_STATE state{};
+    if (!DeviceCall(IOCTL_TZK_READ_STATE, nullptr, 0, &state, sizeof state)) return -1;
+    return static_cast<long>(state.Pending);
+}
+
+long HandleCount(DWORD pid) {
+    auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (!query) return -1;
+    std::vector<BYTE> buffer(1 << 16);
+    LONG status = 0;
+    for (;;) {
+        ULONG needed = 0;
+        status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+        if (status != kInfoLengthMismatch) break;
+        buffer.resize(buffer.size() * 2);
+    }
+    if (status != 0) return -1;
+    const ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
+    const auto* entries = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
+    long mine = 0;
+    for (ULONG i = 0; i < count; ++i)
+        if (entries[i].ownerPid == pid) ++mine;
+    return mine;
+}
+
+long ThreadCount(DWORD pid) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return -1;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    long count = 0;
+    for (BOOL ok = Thread32First(snapshot, &entry); ok; ok = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == pid) ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+void Answer(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    vprintf(format, args);
+    va_end(args);
+    putchar('\n');
+    fflush(stdout);
+}
+
+void Find() {
+    bar = nullptr;
+    WaitFor(20000, [] {
+        EnumWindows(FindBar, 0);
+        return bar != nullptr;
+    });
+    barPid = 0;
+    if (bar) GetWindowThreadProcessId(bar, &barPid);
+    Answer("bar %lu", barPid);
+}
+
+void Acknowledge() { PostMessageA(bar, kTrayCallback, 1, WM_LBUTTONDBLCLK); }
+
+void WaitForReport(DWORD timeoutMs) {
+    std::string text;
+    DWORD looks = 0;
+    const bool reported = WaitFor(timeoutMs, [&text, &looks] {
+        if (++looks % kLooksBetweenAcknowledgements == 0) Acknowledge();
+        text = StatusText();
+        return text != kSentinel && text != kStartText && !text.empty();
+    });
+    Answer("%s %s", reported ? "report" : "noreport", text.c_str());
+}
+
+void Check(DWORD timeoutMs) {
+    HWND strip = GetDlgItem(bar, kStatusStrip);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(strip, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kSentinel), SMTO_ABORTIFHUNG,
+                        2000, &ignored);
+    Acknowledge();
+    PostMessageA(bar, WM_COMMAND, kRestampAndCheck, 0);
+    WaitForReport(timeoutMs);
+}
+
+void Assign(int browseId, const std::string& path) {
+    PostMessageA(bar, WM_COMMAND, MAKEWPARAM(browseId, BN_CLICKED), 0);
+    HWND chooser = nullptr;
+    WaitFor(10000, [&chooser] {
+        for (HWND dialog : OtherDialogs())
+            if (GetDlgItem(dialog, kFileNameBox)) chooser = dialog;
+        return chooser != nullptr;
+    });
+    if (!chooser) {
+        Answer("nochooser");
+        return;
+    }
+    HWND edit = FindWindowExA(GetDlgItem(chooser, kFileNameBox), nullptr, "ComboBox", nullptr);
+    edit = edit ? FindWindowExA(edit, nullptr, "Edit", nullptr) : nullptr;
+    SendMessageA(edit ? edit : GetDlgItem(chooser, kFileNameBox), WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(path.c_str()));
+    PostMessageA(chooser, WM_COMMAND, IDOK, 0);
+    const bool closed = WaitFor(10000, [chooser] { return !IsWindow(chooser); });
+    Answer(closed ? "assigned" : "nochooser");
+}
+
+void Exit(DWORD timeoutMs) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, barPid);
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    PostMessageA(bar, WM_COMMAND, kTrayExit, 0);
+    const DWORD waited = process ? WaitForSingleObject(process, timeoutMs) : WAIT_FAILED;
+    QueryPerformanceCounter(&end);
+    if (process) CloseHandle(process);
+    if (waited != WAIT_OBJECT_0) {
+        Answer("alive");
+        return;
+    }
+    Answer("exited %.0f", (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart);
+}
+
+}  // namespace
+
+int main() {
+    char line[1024];
+    while (fgets(line, sizeof line, stdin)) {
+        line[strcspn(line, "\r\n")] = '\0';
+        char* rest = strchr(line, ' ');
+        if (rest) *rest++ = '\0';
+        const std::string command = line;
+        const std::string argument = rest ? rest : "";
+        const long number = std::strtol(argument.c_str(), nullptr, 0);
+        if (command == "find") {
+            Find();
+        } else if (command == "check") {
+            Check(static_cast<DWORD>(number));
+        } else if (command == "wait") {
+            WaitForReport(static_cast<DWORD>(number));
+        } else if (command == "ack") {
+            Acknowledge();
+            Answer("ok");
+        } else if (command == "press") {
+            const DWORD code = static_cast<DWORD>(number);
+            Answer(DeviceCall(IOCTL_TZK_PRESS, &code, sizeof code, nullptr, 0) ? "ok" : "nodevice");
+        } else if (command == "pending") {
+            long pending = -1;
+            WaitFor(static_cast<DWORD>(number), [&pending] { return (pending = PendingPresses()) == 0; });
+            Answer("pending %ld", pending);
+        } else if (command == "command") {
+            PostMessageA(bar, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED), 0);
+            Answer("ok");
+        } else if (command == "assign") {
+            const size_t space = argument.find(' ');
+            Assign(static_cast<int>(number), space == std::string::npos ? "" : argument.substr(space + 1));
+        } else if (command == "power") {
+            DWORD_PTR ignored = 0;
+            SendMessageTimeoutA(bar, WM_POWERBROADCAST, static_cast<WPARAM>(number), 0,
+                                SMTO_ABORTIFHUNG, 5000, &ignored);
+            Answer("ok");
+        } else if (command == "census") {
+            Answer("census %ld %ld", HandleCount(barPid), ThreadCount(barPid));
+        } else if (command == "boxes") {
+            Answer("boxes %u", static_cast<unsigned>(OtherDialogs().size()));
+        } else if (command == "exit") {
+            Exit(static_cast<DWORD>(number));
+        } else if (command == "quit") {
+            break;
+        } else {
+            Answer("error unknown command %s", command.c_str());
+        }
+    }
+    return 0;
+}
