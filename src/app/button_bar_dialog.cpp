@@ -116,6 +116,8 @@ bool ButtonBarDialog::OnCommand(int id) {
     case ID_RESTAMP_AND_CHECK: OnRestampAndCheck(); return true;
     case ID_DEFAULT_SOUND: OnDefaultSound(); return true;
     case ID_CHOOSE_SOUND: OnChooseSound(); return true;
+    case IDC_MAIL_SETTINGS:
+    case ID_MAIL_SETTINGS: OnMailSettings(); return true;
     case ID_STYLE_SWITCH: OnStyleSwitch(); return true;
     case ID_FLOAT_MINIMIZE: HideToTray(); return true;
     case ID_FLOAT_ABOUT: ShowAbout(); return true;

@@ -52,6 +52,7 @@ private:
     void OnRestampAndCheck();
     void OnDefaultSound();
     void OnChooseSound();
+    void OnMailSettings();
     void UseDefaultSound();
     void ChooseSound();
     void FillMailDefaults();

@@ -1,12 +1,13 @@
 // The button bar window's part in mail polling: the power broadcasts, the restamp-and-
-// check command, and the defaults and commands of the notification sound and the mail
-// program.
+// check command, the defaults and commands of the notification sound and the mail
+// program, and the opening of the mail settings dialog.
 #include "app/button_bar_dialog.h"
 #include "app/process_state.h"
 #include "buttons/win32_file_chooser.h"
 #include "mail/mail_defaults.h"
 #include "mail/suspend_wake.h"
 #include "mail/win32_mail_poll_worker.h"
+#include "mail/win32_mail_settings_dialog.h"
 #include "mail/win32_power.h"
 
 namespace qp {
@@ -25,6 +26,10 @@ void ButtonBarDialog::OnRestampAndCheck() {
     TransferSettings(Direction::Save);
     PollNow = 1;
     Win32PollEvent().Signal();
+}
+
+void ButtonBarDialog::OnMailSettings() {
+    OpenMailSettings(hwnd(), buttons_.Tips(), registry_, [this] { SaveAllSettings(); });
 }
 
 void ButtonBarDialog::OnDefaultSound() {

@@ -88,6 +88,12 @@ void Dialog::EndModal(INT_PTR result) {
     if (hwnd_) PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 
+bool Dialog::Exchange(DataExchange::Way way) {
+    DataExchange exchange(hwnd_, way);
+    ExchangeData(exchange);
+    return exchange.Complete();
+}
+
 void Dialog::ShowForFirstDisplay() {
     firstDisplayPending_ = false;
     ShowWindow(hwnd_, SW_SHOWNORMAL);

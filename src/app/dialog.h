@@ -1,7 +1,10 @@
 #pragma once
 // The dialog framework of the program: a dialog made from a template and run
-// modally by a message loop of our own, with one virtual message handler.
+// modally by a message loop of our own, with one virtual message handler and a data
+// exchange between its controls and its values.
 #include <windows.h>
+
+#include "app/data_exchange.h"
 
 namespace qp {
 
@@ -23,6 +26,12 @@ public:
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }
 
 protected:
+    // Runs ExchangeData into the controls (always complete) or from them; false when a
+    // row stopped the take-over from the controls.
+    bool Exchange(DataExchange::Way way);
+    // The dialog's rows, in the order the exchange runs them; none by default.
+    virtual void ExchangeData(DataExchange&) {}
+
     // Returns true when the message was handled; result is then the message's answer.
     // Unhandled messages get the dialog's default processing.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) = 0;

@@ -39,6 +39,9 @@ public:
     // a double-click on a slot button).
     bool OnCommand(WPARAM wParam, LPARAM lParam);
 
+    // The tip control of the bar, which other dialogs of the program share.
+    TipControl& Tips() { return tips_; }
+
     // A button by control id, or nullptr for an id that is not one of the seventeen.
     LaunchButton* Button(int id);
 

@@ -17,7 +17,7 @@ constexpr DWORD kShortRecordSize = 76;
 
 }  // namespace
 
-std::optional<std::string> ChooseFileForBar() {
+std::optional<std::string> ChooseExecutable(HWND owner, const char* title) {
     char file[256] = "";
     char filter[255] = {};
     const std::string list = FilterList("Executable Files(*.exe)#*.exe#All files(*.*)#*.*#", '#');
@@ -25,13 +25,18 @@ std::optional<std::string> ChooseFileForBar() {
 
     OPENFILENAMEA dialog{};
     dialog.lStructSize = kShortRecordSize;
+    dialog.hwndOwner = owner;
     dialog.lpstrFilter = filter;
     dialog.lpstrFile = file;
     dialog.nMaxFile = 255;
-    dialog.lpstrTitle = "Select a File to Open";
+    dialog.lpstrTitle = title;
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_SHOWHELP;
     if (!GetOpenFileNameA(&dialog)) return std::nullopt;
     return std::string(file);
+}
+
+std::optional<std::string> ChooseFileForBar() {
+    return ChooseExecutable(nullptr, "Select a File to Open");
 }
 
 std::optional<std::string> ChooseFileForSlotMenu() {

@@ -1,12 +1,17 @@
 #pragma once
 // The two open-file choosers of the slots; each answers the full path chosen, or
 // nothing when the user cancels.
+#include <windows.h>
+
 #include <optional>
 #include <string>
 
 namespace qp {
 
-// The bar's browse buttons: titled, with a help button and two filters.
+// An executable (or any file) through the chooser of fixed layout that the bar's browse
+// buttons and the mail program's button use: a help button, two filters, `title`.
+std::optional<std::string> ChooseExecutable(HWND owner, const char* title);
+// The bar's browse buttons: ChooseExecutable without an owner.
 std::optional<std::string> ChooseFileForBar();
 // The slot button's menu: the system's title, three filters, default extension "txt".
 std::optional<std::string> ChooseFileForSlotMenu();

@@ -50,12 +50,21 @@ LaunchButton::~LaunchButton() { Detach(); }
 
 void LaunchButton::Attach(HWND dialog, int id, int slot, const SettingsStore& settings,
                           TipControl& tips, SlotOperations& slots) {
+    Subclass(dialog, id, slot, &settings, tips, &slots);
+}
+
+void LaunchButton::Attach(HWND dialog, int id, TipControl& tips) {
+    Subclass(dialog, id, -1, nullptr, tips, nullptr);
+}
+
+void LaunchButton::Subclass(HWND dialog, int id, int slot, const SettingsStore* settings,
+                            TipControl& tips, SlotOperations* slots) {
     Detach();
     hwnd_ = GetDlgItem(dialog, id);
     slot_ = slot;
-    settings_ = &settings;
+    settings_ = settings;
     tips_ = &tips;
-    slots_ = &slots;
+    slots_ = slots;
     if (!hwnd_) return;
     SetPropA(hwnd_, kSelfProperty, this);
     buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(

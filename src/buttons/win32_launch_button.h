@@ -29,6 +29,8 @@ public:
     // the settings (-1 for the other buttons).
     void Attach(HWND dialog, int id, int slot, const SettingsStore& settings, TipControl& tips,
                 SlotOperations& slots);
+    // Takes over a button of another dialog that only shows an icon and a tip.
+    void Attach(HWND dialog, int id, TipControl& tips);
 
     HWND hwnd() const { return hwnd_; }
     int Slot() const { return slot_; }
@@ -60,6 +62,8 @@ private:
     void OnDropFiles(HDROP drop);
     LRESULT OnRightButtonDown(WPARAM wParam, LPARAM lParam);
     void ShowImage();
+    void Subclass(HWND dialog, int id, int slot, const SettingsStore* settings, TipControl& tips,
+                  SlotOperations* slots);
     void Detach();
 
     HWND hwnd_ = nullptr;

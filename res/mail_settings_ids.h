@@ -1,0 +1,18 @@
+// The mail settings dialog; shared by mail_settings.rc and the code.
+#pragma once
+
+#define IDD_MAIL_SETTINGS 133
+#define IDC_POLL_RUNNING 1004
+#define IDC_POLL_RUNNING_TIME 1005
+#define IDC_POLL_RUNNING_UNIT 1006
+#define IDC_POLL_SUSPEND 1007
+#define IDC_POLL_SUSPEND_TIME 1008
+#define IDC_POLL_SUSPEND_UNIT 1009
+#define IDC_MAIL_PROGRAM 1010
+#define IDC_CHOOSE_PROGRAM 1011
+#define IDC_MAIL_PGM_PARAM 1012
+#define IDC_SERVER_TYPE 1013
+#define IDC_MAIL_HOST 1014
+#define IDC_MAIL_USER 1015
+#define IDC_MAIL_PWD 1016
+#define IDC_CONFIRM 1038
