@@ -30,6 +30,10 @@ const char kUsage[] =
     "                                    click button ID of the only matching message box\n"
     "  windows                           the other visible top-level windows of the bar's process\n"
     "  tray-icons                        the icons of Wine's own notification-area window\n"
+    "  settext ID TEXT                   WM_SETTEXT to control ID of the bar\n"
+    "  focus                             the control that has the focus in the bar's thread\n"
+    "find, control, controls, command, post, send and settext take --window TITLE: a\n"
+    "visible top-level dialog of the bar's process with that title instead of the bar.\n"
     "Numbers take decimal or 0x hex.\n";
 
 const int kBarControlIds[] = {1000, 1003, 1040};
@@ -255,7 +259,15 @@ struct Args {
     DWORD timeoutMs = 2000;  // --timeout MS
     bool barOnly = false;   // --bar
     std::wstring exe;       // --exe NAME
+    std::wstring window;    // --window TITLE
 };
+
+std::wstring wide(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> buf(length > 0 ? length : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, buf.data(), static_cast<int>(buf.size()));
+    return buf.data();
+}
 
 Args parseArgs(int argc, char** argv) {
     Args args;
@@ -271,6 +283,8 @@ Args parseArgs(int argc, char** argv) {
         } else if (a == "--exe" && hasValue) {
             std::string n = argv[++i];
             args.exe.assign(n.begin(), n.end());
+        } else if (a == "--window" && hasValue) {
+            args.window = wide(argv[++i]);
         } else if (a.rfind("--", 0) == 0) {
             throw UsageError{};
         } else {
@@ -463,6 +477,49 @@ int cmdTrayIcons() {
     return 0;
 }
 
+int cmdSetText(HWND dialog, const Args& args) {
+    HWND control = GetDlgItem(dialog, static_cast<int>(parseNumber(args.positional[0].c_str())));
+    if (!control) return notFound("no such control");
+    DWORD_PTR result = 0;
+    bool ok = SendMessageTimeoutW(control, WM_SETTEXT, 0,
+                                  reinterpret_cast<LPARAM>(wide(args.positional[1]).c_str()),
+                                  SMTO_ABORTIFHUNG, args.timeoutMs, &result) != 0;
+    Json json;
+    json.begin('{').key("found").boolean(true).key("ok").boolean(ok && result).end('}').print();
+    return ok ? 0 : 1;
+}
+
+// The focus of the bar's thread: the control, its id and the top-level window it is in.
+int cmdFocus(HWND bar) {
+    GUITHREADINFO info;
+    std::memset(&info, 0, sizeof info);
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(bar, nullptr), &info) || !info.hwndFocus)
+        return notFound("no focus");
+    HWND root = GetAncestor(info.hwndFocus, GA_ROOT);
+    // The edit inside a combo box stands for the combo box.
+    HWND control = info.hwndFocus;
+    while (control != root && GetParent(control) != root) control = GetParent(control);
+    Json json;
+    json.begin('{').key("found").boolean(true);
+    json.key("id").number(control == root ? 0 : GetDlgCtrlID(control));
+    json.key("class").string(className(control));
+    json.key("window_title").string(windowText(root));
+    json.end('}').print();
+    return 0;
+}
+
+// A visible dialog of the bar's process other than the bar, by its title.
+HWND findOwnDialog(HWND bar, const std::wstring& title) {
+    DWORD barPid = processOf(bar);
+    for (HWND hwnd : topLevelWindows()) {
+        if (hwnd != bar && IsWindowVisible(hwnd) && isDialog(hwnd) && processOf(hwnd) == barPid &&
+            windowText(hwnd) == title)
+            return hwnd;
+    }
+    return nullptr;
+}
+
 struct Command {
     const char* name;
     size_t minArgs, maxArgs;
@@ -473,7 +530,8 @@ const Command kCommands[] = {
     {"find", 0, 0, true},     {"control", 1, 1, true}, {"controls", 0, 0, true},
     {"command", 1, 2, true},  {"post", 3, 3, true},    {"send", 3, 3, true},
     {"key", 1, 1, true},      {"msgbox", 0, 0, false}, {"msgbox-press", 1, 1, false},
-    {"windows", 0, 0, true},  {"tray-icons", 0, 0, false},
+    {"windows", 0, 0, true},  {"tray-icons", 0, 0, false}, {"settext", 2, 2, true},
+    {"focus", 0, 0, true},
 };
 
 int run(int argc, char** argv) {
@@ -487,7 +545,9 @@ int run(int argc, char** argv) {
     if (!command || pos.size() < command->minArgs || pos.size() > command->maxArgs)
         throw UsageError{};
     // Numbers are checked before anything is looked up, so that a typo is a usage error.
-    for (const std::string& p : pos) {
+    for (size_t i = 0; i < pos.size(); ++i) {
+        const std::string& p = pos[i];
+        if (name == "settext" && i == 1) continue;  // the text itself
         if (name == "key")
             parseKey(p);
         else
@@ -500,14 +560,19 @@ int run(int argc, char** argv) {
 
     HWND bar = findBar();
     if (!bar) return notFound("no button bar window");
-    if (name == "find") return cmdFind(bar);
-    if (name == "control") return cmdControl(bar, static_cast<int>(parseNumber(pos[0].c_str())));
-    if (name == "controls") return cmdControls(bar);
-    if (name == "command") return cmdCommand(bar, args);
-    if (name == "post") return cmdMessage(bar, args, false);
-    if (name == "send") return cmdMessage(bar, args, true);
     if (name == "windows") return cmdWindows(bar);
-    return cmdKey(bar, parseKey(pos[0]));
+    if (name == "focus") return cmdFocus(bar);
+    if (name == "key") return cmdKey(bar, parseKey(pos[0]));
+    HWND target = bar;
+    if (!args.window.empty() && !(target = findOwnDialog(bar, args.window)))
+        return notFound("no such window");
+    if (name == "find") return cmdFind(target);
+    if (name == "control") return cmdControl(target, static_cast<int>(parseNumber(pos[0].c_str())));
+    if (name == "controls") return cmdControls(target);
+    if (name == "command") return cmdCommand(target, args);
+    if (name == "post") return cmdMessage(target, args, false);
+    if (name == "send") return cmdMessage(target, args, true);
+    return cmdSetText(target, args);
 }
 
 }  // namespace

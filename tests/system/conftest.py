@@ -9,6 +9,7 @@ import pytest
 
 import device_helpers
 import quilpad_harness as qh
+import window_helpers
 
 
 def pytest_configure(config):
@@ -78,3 +79,12 @@ def quilpad(prefix):
         pytest.fail(f"{qh.PROGRAM_EXE} is missing: build first (scripts/build)", pytrace=False)
     device_helpers.install_driver(prefix)
     return qh.Quilpad(prefix).install()
+
+
+@pytest.fixture
+def windows(prefix):
+    """qpwindows.exe in the test's prefix: tips, file choosers and popup menus."""
+    if not window_helpers.WINDOWS_EXE.is_file():
+        pytest.fail(f"{window_helpers.WINDOWS_EXE} is missing: build first (scripts/build)",
+                    pytrace=False)
+    return window_helpers.Windows(prefix)

@@ -525,29 +525,46 @@ class Probe:
             raise ProbeError(f"probe {' '.join(map(str, args))} failed: {answer}")
         return answer
 
-    def find(self):
-        """The button bar: hwnd, pid, exe, class, title, visible, enabled, rect, client_rect,
-        client_screen, style, exstyle; None when there is none."""
-        return self._lookup("find")
+    @staticmethod
+    def _in(window):
+        """Aims a command at a visible dialog of the bar's process with this title."""
+        return ["--window", window] if window is not None else []
 
-    def control(self, control_id):
-        """A control of the bar: id, hwnd, class, text, visible, enabled, rect (in the bar's
-        client coordinates), screen_rect, style, exstyle; None when missing."""
-        return self._lookup("control", control_id)
+    def find(self, window=None):
+        """The button bar (or the dialog titled `window`): hwnd, pid, exe, class, title,
+        visible, enabled, rect, client_rect, client_screen, style, exstyle; None when there
+        is none."""
+        return self._lookup("find", *self._in(window))
 
-    def controls(self):
-        answer = self._lookup("controls")
+    def control(self, control_id, window=None):
+        """A control of the bar (or of the dialog titled `window`): id, hwnd, class, text,
+        visible, enabled, rect (in the window's client coordinates), screen_rect, style,
+        exstyle; None when missing."""
+        return self._lookup("control", control_id, *self._in(window))
+
+    def controls(self, window=None):
+        answer = self._lookup("controls", *self._in(window))
         return None if answer is None else answer["controls"]
 
-    def command(self, command_id, code=0):
-        self._act("command", command_id, code)
+    def command(self, command_id, code=0, window=None):
+        self._act("command", command_id, code, *self._in(window))
 
-    def post(self, msg, wparam=0, lparam=0, to=None):
-        self._act("post", msg, wparam, lparam, *(["--to", to] if to is not None else []))
+    def post(self, msg, wparam=0, lparam=0, to=None, window=None):
+        self._act("post", msg, wparam, lparam, *(["--to", to] if to is not None else []),
+                  *self._in(window))
 
-    def send(self, msg, wparam=0, lparam=0, to=None, timeout_ms=2000):
+    def send(self, msg, wparam=0, lparam=0, to=None, timeout_ms=2000, window=None):
         extra = ["--to", to] if to is not None else []
-        return self._act("send", msg, wparam, lparam, *extra, "--timeout", timeout_ms)["result"]
+        return self._act("send", msg, wparam, lparam, *extra, "--timeout", timeout_ms,
+                         *self._in(window))["result"]
+
+    def set_text(self, control_id, text, window=None):
+        """WM_SETTEXT to a control, as if the user had typed the text."""
+        self._act("settext", control_id, text, *self._in(window))
+
+    def focus(self):
+        """The focused control of the bar's thread: id, class, window_title; None if none."""
+        return self._lookup("focus")
 
     def key(self, vk):
         """Presses a key (a VK number, or esc/enter/tab/space) in the bar's focused control."""

@@ -13,7 +13,6 @@ import device_helpers
 import quilpad_harness as qh
 from quilpad_keys import DEFAULT_MAIL_PROGRAM, DEFAULT_WAVE_PATH, USER_KEY, write_user_group
 from test_mail_reports import configure, dovecot, empty_mailbox, status_text, wait_for_status  # noqa: F401
-from window_helpers import WINDOWS_EXE, Windows
 
 WM_POWERBROADCAST = 0x0218
 PBT_APMQUERYSUSPEND = 0
@@ -200,13 +199,6 @@ def test_stored_sound_and_mail_program_are_kept(quilpad, probe, prefix):
     probe.wait_for_bar(timeout=20)
     assert prefix.reg_get(USER_KEY, "WavePath") == r"C:\sounds\ding.wav"
     assert prefix.reg_get(USER_KEY, "MailProgram") == r"D:\mail\reader.exe"
-
-
-@pytest.fixture
-def windows(prefix):
-    if not WINDOWS_EXE.is_file():
-        pytest.fail(f"{WINDOWS_EXE} is missing: build first (scripts/build)", pytrace=False)
-    return Windows(prefix)
 
 
 def wait_for_registry(prefix, name, expected, timeout=10):

@@ -7,11 +7,8 @@ import struct
 import subprocess
 from pathlib import Path
 
-import pytest
-
 import quilpad_harness as qh
 import xdnd_drop
-from window_helpers import WINDOWS_EXE, Windows
 
 MACHINE_KEY = r"HKLM\software\TZK\VRX\0.01"
 USER_KEY = r"HKCU\software\VRX\0.01"
@@ -174,13 +171,6 @@ def wait_for_look(prefix, probe, control_id, look, name, timeout=10):
         screen = Screen.take(prefix, name)
         return screen if screen.edge_look(screen_rect(probe, control_id)) == look else None
     return qh.wait_until(check, timeout, f"control {control_id} to look {look}", interval=0.2)
-
-
-@pytest.fixture
-def windows(prefix):
-    if not WINDOWS_EXE.is_file():
-        pytest.fail(f"{WINDOWS_EXE} is missing: build first (scripts/build)", pytrace=False)
-    return Windows(prefix)
 
 
 # ---- assigning and clearing ---------------------------------------------------------------
