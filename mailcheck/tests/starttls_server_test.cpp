@@ -164,11 +164,14 @@ TEST(TlsHandshake, AbortedWhileWaitingForTheServersHello) {
     c.waitForClose(milliseconds(10000));
   });
   CheckLimits limits = quickLimits();
-  limits.silenceTimeout = milliseconds(5000);
+  limits.silenceTimeout = milliseconds(30000);
+  limits.checkTimeout = milliseconds(60000);
   const CheckOutcome o = checkAgainst(server, kPop3, limits, Security::implicitTls, &abort);
   const milliseconds took = since(aborted);
+  // The result says the abort ended the wait; the time only shows it was not the silence
+  // (with room for a loaded machine under the sanitizers).
   EXPECT_EQ(o.result, kWsaInterrupted);
-  EXPECT_LT(took, milliseconds(1000));
+  EXPECT_LT(took, milliseconds(10000));
 }
 
 }  // namespace
