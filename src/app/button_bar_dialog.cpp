@@ -4,11 +4,6 @@
 #include <cstdlib>
 
 #include "app/about_dialog.h"
-#include "app/menu_text.h"
-#include "app/message_box.h"
-#include "app/process_state.h"
-#include "app/tray_icon.h"
-#include "app/wait_cursor.h"
 #include "device/device_codes.h"
 #include "device/win32_device_channel.h"
 #include "device/win32_hotkey_worker.h"
@@ -20,6 +15,11 @@
 #include "mail/win32_mail_poll_worker.h"
 #include "mail/win32_power.h"
 #include "resource.h"
+#include "shared/process_state.h"
+#include "shared/tray_icon.h"
+#include "win32/menu_text.h"
+#include "win32/message_box.h"
+#include "win32/wait_cursor.h"
 
 namespace qp {
 

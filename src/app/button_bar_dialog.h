@@ -8,10 +8,10 @@
 #include <string>
 
 #include "app/dialog.h"
-#include "app/unique_handle.h"
 #include "buttons/win32_button_set.h"
 #include "settings/settings_transfer.h"
 #include "settings/win32_registry.h"
+#include "win32/unique_handle.h"
 
 namespace qp {
 

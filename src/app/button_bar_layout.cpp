@@ -1,8 +1,8 @@
 // The two layouts of the button bar and how the window comes back after being hidden.
 #include "app/button_bar_dialog.h"
-#include "app/process_state.h"
-#include "app/tray_icon.h"
 #include "resource.h"
+#include "shared/process_state.h"
+#include "shared/tray_icon.h"
 
 namespace qp {
 

@@ -1,10 +1,10 @@
 // The tray icon's reactions, the tray menu and the commands that menus reach.
 #include "app/button_bar_dialog.h"
-#include "app/menu_text.h"
-#include "app/process_state.h"
-#include "app/tray_icon.h"
 #include "i18n/language_table.h"
 #include "resource.h"
+#include "shared/process_state.h"
+#include "shared/tray_icon.h"
+#include "win32/menu_text.h"
 
 namespace qp {
 

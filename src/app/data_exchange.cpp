@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/message_box.h"
+#include "win32/message_box.h"
 #include "settings/whole_number.h"
 
 namespace qp {

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "app/button_bar_dialog.h"
-#include "app/process_state.h"
+#include "shared/process_state.h"
 
 namespace qp {
 

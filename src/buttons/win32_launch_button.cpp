@@ -13,6 +13,7 @@
 #include "i18n/language_table.h"
 #include "settings/settings.h"
 #include "slot_menu_ids.h"
+#include "win32/selection_restorer.h"
 
 namespace qp {
 

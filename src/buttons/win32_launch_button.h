@@ -10,7 +10,7 @@
 #include <string>
 
 #include "buttons/button_kind.h"
-#include "buttons/win32_handles.h"
+#include "win32/unique_handle.h"
 
 namespace qp {
 

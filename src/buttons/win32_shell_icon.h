@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "buttons/win32_handles.h"
+#include "win32/unique_handle.h"
 
 namespace qp {
 

@@ -1,8 +1,8 @@
 #include "buttons/win32_slot_menu.h"
 
-#include "app/menu_text.h"
 #include "i18n/language_table.h"
 #include "slot_menu_ids.h"
+#include "win32/menu_text.h"
 
 namespace qp {
 

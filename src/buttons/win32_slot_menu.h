@@ -1,7 +1,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/unique_handle.h"
+#include "win32/unique_handle.h"
 
 namespace qp {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "buttons/win32_handles.h"
+#include "win32/unique_handle.h"
 
 namespace qp {
 

@@ -5,9 +5,9 @@
 #include <atomic>
 #include <mutex>
 
-#include "app/message_box.h"
-#include "app/unique_handle.h"
-#include "device/win32_global_buffer.h"
+#include "win32/global_buffer.h"
+#include "win32/message_box.h"
+#include "win32/unique_handle.h"
 
 namespace qp {
 namespace {

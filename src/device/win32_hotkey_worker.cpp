@@ -4,15 +4,15 @@
 
 #include <atomic>
 
-#include "app/process_state.h"
-#include "app/thread_wait.h"
-#include "app/unique_handle.h"
 #include "device/button_dispatch.h"
 #include "device/hotkey_actions.h"
 #include "device/win32_device_port.h"
 #include "device/win32_shell_launcher.h"
 #include "device/win32_volume.h"
 #include "settings/settings.h"
+#include "shared/process_state.h"
+#include "win32/thread_wait.h"
+#include "win32/unique_handle.h"
 
 namespace qp {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "app/message_box.h"
-#include "app/unique_handle.h"
+#include "win32/message_box.h"
+#include "win32/unique_handle.h"
 
 namespace qp {
 namespace {

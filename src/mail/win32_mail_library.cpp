@@ -1,6 +1,6 @@
 #include "mail/win32_mail_library.h"
 
-#include "app/message_box.h"
+#include "win32/message_box.h"
 
 namespace qp {
 

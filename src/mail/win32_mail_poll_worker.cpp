@@ -1,9 +1,5 @@
 #include "mail/win32_mail_poll_worker.h"
 
-#include "app/process_state.h"
-#include "app/thread_wait.h"
-#include "app/unique_handle.h"
-#include "app/wait_cursor.h"
 #include "device/win32_device_port.h"
 #include "mail/mail_poll_loop.h"
 #include "mail/mail_status_order.h"
@@ -12,6 +8,10 @@
 #include "mail/win32_power.h"
 #include "mail/win32_status_strip.h"
 #include "settings/settings.h"
+#include "shared/process_state.h"
+#include "win32/thread_wait.h"
+#include "win32/unique_handle.h"
+#include "win32/wait_cursor.h"
 
 namespace qp {
 

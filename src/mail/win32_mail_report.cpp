@@ -5,8 +5,6 @@
 
 #include <cstring>
 
-#include "app/process_state.h"
-#include "app/tray_icon.h"
 #include "device/device_codes.h"
 #include "device/win32_device_channel.h"
 #include "mail/mail_report.h"
@@ -14,6 +12,8 @@
 #include "mail/win32_status_strip.h"
 #include "resource.h"
 #include "settings/settings.h"
+#include "shared/process_state.h"
+#include "shared/tray_icon.h"
 
 namespace qp {
 

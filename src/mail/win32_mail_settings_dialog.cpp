@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/dialog.h"
-#include "app/process_state.h"
+#include "shared/process_state.h"
 #include "buttons/win32_file_chooser.h"
 #include "buttons/win32_launch_button.h"
 #include "mail/mail_dialog_rules.h"

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "app/process_state.h"
-#include "app/unique_handle.h"
+#include "shared/process_state.h"
+#include "win32/unique_handle.h"
 
 namespace qp {
 

@@ -4,8 +4,8 @@
 // write fails harmlessly.
 #include <windows.h>
 
-#include "app/process_state.h"
 #include "mail/mail_poll_ports.h"
+#include "shared/process_state.h"
 
 namespace qp {
 

@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include "app/serial_updates.h"
+#include "shared/serial_updates.h"
 
 namespace qp {
 

@@ -1,4 +1,4 @@
-#include "app/process_state.h"
+#include "shared/process_state.h"
 
 namespace qp {
 

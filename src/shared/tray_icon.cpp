@@ -1,4 +1,4 @@
-#include "app/tray_icon.h"
+#include "shared/tray_icon.h"
 
 #include <chrono>
 #include <cstring>

@@ -1,7 +1,8 @@
 #pragma once
 // Move-only owner of a Win32 handle, parameterised by how the handle is closed and
-// which value means "none". reset() keeps GetLastError intact, so a failure code
-// read after an owner went out of scope is still the caller's.
+// which value means "none", and the owners of every handle kind the program holds.
+// reset() keeps GetLastError intact, so a failure code read after an owner went out
+// of scope is still the caller's.
 #include <windows.h>
 
 #include <utility>
@@ -61,5 +62,26 @@ struct MenuTraits {
     static void Close(Type h) { DestroyMenu(h); }
 };
 using UniqueMenu = UniqueAny<MenuTraits>;
+
+struct IconTraits {
+    using Type = HICON;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { DestroyIcon(h); }
+};
+using UniqueIcon = UniqueAny<IconTraits>;
+
+struct GdiObjectTraits {  // pens, brushes
+    using Type = HGDIOBJ;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { DeleteObject(h); }
+};
+using UniqueGdiObject = UniqueAny<GdiObjectTraits>;
+
+struct WindowTraits {
+    using Type = HWND;
+    static Type Invalid() { return nullptr; }
+    static void Close(Type h) { DestroyWindow(h); }
+};
+using UniqueWindow = UniqueAny<WindowTraits>;
 
 }  // namespace qp

@@ -1,4 +1,4 @@
-#include "app/thread_wait.h"
+#include "win32/thread_wait.h"
 
 namespace qp {
 

@@ -1,6 +1,6 @@
 // The tray icon record's updates: in order, and nobody waits for another's slow send.
 // Built under ThreadSanitizer too.
-#include "app/serial_updates.h"
+#include "shared/serial_updates.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/menu_text.h"
+#include "win32/menu_text.h"
 
 #include <cstring>
 
