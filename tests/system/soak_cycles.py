@@ -17,6 +17,7 @@ from pathlib import Path
 import device_helpers
 import quilpad_harness as qh
 from quilpad_keys import write_user_group
+from silent_server import SilentServer
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "mailcheck_system"))
 from private_dovecot import start_dovecot  # noqa: E402
@@ -106,29 +107,6 @@ def _port_open(port):
             return True
     except OSError:
         return False
-
-
-class SilentListener:
-    """Accepts on the mail server's port and says nothing until closed."""
-
-    def __init__(self, port):
-        self._listener = socket.create_server(("127.0.0.1", port))
-        self._held = []
-        self._thread = threading.Thread(target=self._serve, daemon=True)
-        self._thread.start()
-
-    def _serve(self):
-        while True:
-            try:
-                connection, _ = self._listener.accept()
-            except OSError:
-                return
-            self._held.append(connection)
-
-    def close(self):
-        self._listener.close()
-        for connection in self._held:
-            connection.close()
 
 
 def prepare(prefix, dovecot):
@@ -227,7 +205,7 @@ class Soak:
         """A server that accepts and stays silent holds a check until it goes; then the
         real server is back and checks count again."""
         self.server.stop()
-        listener = SilentListener(self.server.dovecot.imap_port)
+        listener = SilentServer(self.server.dovecot.imap_port)
         answer = self.driver.ask("check 1000", timeout=30)
         self.checks += 1
         if not answer.startswith("noreport"):

@@ -4,14 +4,13 @@ defaults of the notification sound and the mail program, the sound commands with
 chooser, and Exit while a check waits on a silent server."""
 
 import re
-import socket
-import threading
 
 import pytest
 
 import device_helpers
 import quilpad_harness as qh
 from quilpad_keys import DEFAULT_MAIL_PROGRAM, DEFAULT_WAVE_PATH, USER_KEY, write_user_group
+from silent_server import SilentServer
 from test_mail_reports import configure, dovecot, empty_mailbox, status_text, wait_for_status  # noqa: F401
 
 WM_POWERBROADCAST = 0x0218
@@ -35,41 +34,6 @@ def power_calls(run):
     return [f"({int(suspend, 16)},{int(force, 16)})" for suspend, force in
             re.findall(r"Call KERNEL32\.SetSystemPowerState\(([0-9a-f]+),([0-9a-f]+)\)",
                        run.log())]
-
-
-class SilentServer:
-    """A listener on loopback that accepts and says nothing until released; after the
-    release it closes every connection, held or new, at once."""
-
-    def __init__(self):
-        self._listener = socket.create_server(("127.0.0.1", 0))
-        self.port = self._listener.getsockname()[1]
-        self.accepted = 0
-        self._held = []
-        self._released = threading.Event()
-        self._thread = threading.Thread(target=self._serve, daemon=True)
-        self._thread.start()
-
-    def _serve(self):
-        while True:
-            try:
-                connection, _ = self._listener.accept()
-            except OSError:
-                return
-            self.accepted += 1
-            if self._released.is_set():
-                connection.close()
-            else:
-                self._held.append(connection)
-
-    def release(self):
-        self._released.set()
-        for connection in self._held:
-            connection.close()
-
-    def close(self):
-        self.release()
-        self._listener.close()
 
 
 @pytest.fixture
