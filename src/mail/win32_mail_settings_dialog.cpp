@@ -8,6 +8,7 @@
 #include "buttons/win32_launch_button.h"
 #include "mail/mail_dialog_rules.h"
 #include "mail/mail_dialog_values.h"
+#include "mail/win32_mail_poll_worker.h"
 #include "mail_settings_ids.h"
 #include "settings/settings.h"
 
@@ -175,7 +176,7 @@ void OpenMailSettings(HWND owner, TipControl& tips, RegistryApi& registry,
     shownDialog = nullptr;
     if (result != IDOK) return;
     TheSettings().Modify([&dialog](Settings& settings) { CopyIntoSettings(dialog.Values(), settings); });
-    SetEvent(MailPollEvent.get());
+    Win32PollEvent().Signal();
 }
 
 }  // namespace qp
