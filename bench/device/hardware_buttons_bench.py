@@ -144,9 +144,8 @@ def measure_start_up(prefix, env, starts):
 def measure_press_to_launch(prefix, device, presses):
     """Presses through the device and floor launches through the shell, in turn."""
     stand_in = StandIn(prefix)
-    opener = subprocess.Popen(["wine", str(BENCH_CLOCK), "open", STAND_IN], env=prefix.env(),
-                              stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                              stderr=subprocess.DEVNULL, text=True)
+    opener = prefix.popen([BENCH_CLOCK, "open", STAND_IN], stdin=subprocess.PIPE,
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     pressed, opened = [], []
     try:
         for n in range(presses + 1):  # round 0 warms the shell and the stand-in up

@@ -16,7 +16,8 @@ enum ServerType : int32_t { kPop3 = 0, kImap = 1 };
 
 using MailCallback = void(VRXMAIL_CDECL*)(int32_t newCount, int32_t resultCode);
 
-// Seven 32-bit fields on the 32-bit Windows build: 28 bytes, little endian.
+// Seven pointer-size fields, little endian: 28 bytes on the 32-bit Windows build, 56 on
+// the 64-bit one. The 32-bit fields are padded to a pointer's size by natural alignment.
 struct MailRequest {
   int32_t serverType;
   const char* host;
@@ -27,14 +28,16 @@ struct MailRequest {
   MailCallback callback;
 };
 
+constexpr std::size_t kMailRequestField = sizeof(void*);
+static_assert(sizeof(MailRequest) == 7 * kMailRequestField, "seven pointer-size fields");
+static_assert(offsetof(MailRequest, host) == 1 * kMailRequestField, "host second");
+static_assert(offsetof(MailRequest, user) == 2 * kMailRequestField, "user third");
+static_assert(offsetof(MailRequest, password) == 3 * kMailRequestField, "password fourth");
+static_assert(offsetof(MailRequest, sinceStamp) == 4 * kMailRequestField, "since-stamp fifth");
+static_assert(offsetof(MailRequest, reserved) == 5 * kMailRequestField, "reserved sixth");
+static_assert(offsetof(MailRequest, callback) == 6 * kMailRequestField, "callback last");
 #if UINTPTR_MAX == 0xFFFFFFFFu
-static_assert(sizeof(MailRequest) == 28, "the record is seven 32-bit fields");
-static_assert(offsetof(MailRequest, host) == 4, "host at 4");
-static_assert(offsetof(MailRequest, user) == 8, "user at 8");
-static_assert(offsetof(MailRequest, password) == 12, "password at 12");
-static_assert(offsetof(MailRequest, sinceStamp) == 16, "since-stamp at 16");
-static_assert(offsetof(MailRequest, reserved) == 20, "reserved at 20");
-static_assert(offsetof(MailRequest, callback) == 24, "callback at 24");
+static_assert(sizeof(MailRequest) == 28, "the 32-bit record is 28 bytes");
 #endif
 
 }  // namespace vrxmail

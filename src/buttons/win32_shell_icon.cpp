@@ -13,7 +13,9 @@ constexpr UINT kSlotIconQuery = SHGFI_ICON | SHGFI_TYPENAME | SHGFI_ATTRIBUTES |
 UniqueIcon ShellIconFor(const std::string& path, bool small) {
     const UINT size = small ? SHGFI_SMALLICON : 0;
     SHFILEINFOA info{};
+#ifndef _WIN64
     static_assert(sizeof info == 352, "the shell's file information record");
+#endif
     const bool known = SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, kSlotIconQuery | size);
     UniqueIcon icon(info.hIcon);
     // A shell that fails may still hand out an icon that draws nothing.

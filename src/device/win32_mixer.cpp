@@ -3,11 +3,14 @@
 namespace qp {
 namespace {
 
+// The records the 32-bit program hands the mixer; the 64-bit build takes the headers' own.
+#ifndef _WIN64
 static_assert(sizeof(MIXERCAPSA) == 48);
 static_assert(sizeof(MIXERLINEA) == 168);
 static_assert(sizeof(MIXERLINECONTROLSA) == 24);
 static_assert(sizeof(MIXERCONTROLA) == 148);
 static_assert(sizeof(MIXERCONTROLDETAILS) == 24);
+#endif
 
 // One value for all channels.
 MIXERCONTROLDETAILS DetailsFor(uint32_t controlId, MIXERCONTROLDETAILS_UNSIGNED* value) {

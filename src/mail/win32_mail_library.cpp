@@ -1,5 +1,7 @@
 #include "mail/win32_mail_library.h"
 
+#include <cstddef>
+
 #include "win32/message_box.h"
 
 namespace qp {
@@ -16,7 +18,10 @@ struct MailLibrary {
 };
 MailLibrary library;
 
-static_assert(sizeof(MailRequest) == 28, "the library reads a 28-byte record");
+// The library reads seven pointer-size fields: 28 bytes from the 32-bit program.
+static_assert(sizeof(MailRequest) == 7 * sizeof(void*), "seven pointer-size fields");
+static_assert(offsetof(MailRequest, Callback) == 6 * sizeof(void*), "the callback comes last");
+static_assert(sizeof(void*) != 4 || sizeof(MailRequest) == 28, "28 bytes on 32-bit Windows");
 
 // GetProcAddress's result through the one function type that converts to any other.
 template <class Entry>

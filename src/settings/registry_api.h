@@ -26,10 +26,10 @@ constexpr long kErrorMoreData = 234;
 class RegistryApi {
 public:
     virtual ~RegistryApi() = default;
-    // RegOpenKeyExA with options 0 and KEY_READ | KEY_WRITE.
+    // RegOpenKeyExA with options 0 and KEY_READ | KEY_WRITE, in the 32-bit view.
     virtual long OpenKey(RegHandle parent, const char* subKey, RegHandle* result) = 0;
     // RegCreateKeyExA: whole path at once, no class, REG_OPTION_NON_VOLATILE,
-    // KEY_READ | KEY_WRITE, no security attributes.
+    // KEY_READ | KEY_WRITE in the 32-bit view, no security attributes.
     virtual long CreateKey(RegHandle parent, const char* path, RegHandle* result) = 0;
     // RegQueryValueExA: data may be null to learn the size; *size is in and out.
     virtual long QueryValue(RegHandle key, const char* name, uint32_t* type, uint8_t* data,

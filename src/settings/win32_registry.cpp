@@ -13,11 +13,16 @@ HKEY ToHkey(RegHandle handle) {
 
 RegHandle FromHkey(HKEY key) { return reinterpret_cast<RegHandle>(key); }
 
+// The settings live in the 32-bit program's view of the registry, whichever build runs: on
+// 64-bit Windows a 64-bit build thus reads and writes what the 32-bit program stored (under
+// WOW6432Node). The 32-bit build's view is that one anyway.
+constexpr REGSAM kSettingsAccess = KEY_READ | KEY_WRITE | KEY_WOW64_32KEY;
+
 }  // namespace
 
 long Win32Registry::OpenKey(RegHandle parent, const char* subKey, RegHandle* result) {
     HKEY opened = nullptr;
-    const LONG status = RegOpenKeyExA(ToHkey(parent), subKey, 0, KEY_READ | KEY_WRITE, &opened);
+    const LONG status = RegOpenKeyExA(ToHkey(parent), subKey, 0, kSettingsAccess, &opened);
     *result = status == ERROR_SUCCESS ? FromHkey(opened) : 0;
     return status;
 }
@@ -25,7 +30,7 @@ long Win32Registry::OpenKey(RegHandle parent, const char* subKey, RegHandle* res
 long Win32Registry::CreateKey(RegHandle parent, const char* path, RegHandle* result) {
     HKEY created = nullptr;
     const LONG status = RegCreateKeyExA(ToHkey(parent), path, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                        KEY_READ | KEY_WRITE, nullptr, &created, nullptr);
+                                        kSettingsAccess, nullptr, &created, nullptr);
     *result = status == ERROR_SUCCESS ? FromHkey(created) : 0;
     return status;
 }

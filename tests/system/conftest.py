@@ -44,6 +44,8 @@ def xvfb(tmp_path_factory):
 
 @pytest.fixture(scope="session")
 def prefix_template(xvfb):
+    if qh.wine_unavailable():
+        pytest.fail(qh.wine_unavailable(), pytrace=False)
     return qh.template_prefix(xvfb.display)
 
 

@@ -66,7 +66,7 @@ class Device:
 
     def tzkctl(self, *args):
         """(exit status, stdout, stderr) as text."""
-        result = self.prefix.run([_require(TZKCTL_EXE), *map(str, args)], timeout=30)
+        result = qh.run_tool(self.prefix, [_require(TZKCTL_EXE), *args])
         return result.returncode, result.stdout.decode(), result.stderr.decode()
 
     def _ok(self, *args):
@@ -110,7 +110,7 @@ class Device:
         Returns (ok, error, returned, output bytes)."""
         args = [_require(DEVICE_IOCTL_EXE), hex(code), "-" if data is None else data.hex(),
                 out_length]
-        result = self.prefix.run(args, timeout=30)
+        result = qh.run_tool(self.prefix, args)
         text = result.stdout.decode().strip()
         match = re.fullmatch(r"ok=(\d) error=(\d+) returned=(\d+) output=([0-9a-f]*)", text)
         if result.returncode != 0 or not match:

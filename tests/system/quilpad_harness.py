@@ -15,15 +15,29 @@ import subprocess
 import time
 from pathlib import Path
 
+import wine_arch
+
 REPO_ROOT = Path(__file__).resolve().parents[2]
+# The build under test and its Wine: QP_ARCH's choice, else the 32-bit program where the host
+# runs it, else the 64-bit one. On a host that runs neither, the paths are still known and
+# wine_unavailable() says why.
+try:
+    ARCH = wine_arch.choose()
+    _NO_WINE = None
+except wine_arch.NoWine as error:
+    ARCH = wine_arch.ARCHES.get(os.environ.get("QP_ARCH", ""), wine_arch.ARCHES["x86"])
+    _NO_WINE = str(error)
 # QP_WIN_BUILD points the tests at another Windows build tree (bin/ and testbin/).
-WIN_BUILD = Path(os.environ.get("QP_WIN_BUILD", REPO_ROOT / "build" / "win"))
+WIN_BUILD = Path(os.environ.get("QP_WIN_BUILD", ARCH.build_dir))
 PROGRAM_DIR = WIN_BUILD / "bin"
 PROGRAM_EXE = PROGRAM_DIR / "Quilpad.exe"
 PROBE_EXE = WIN_BUILD / "testbin" / "qpprobe.exe"
 TEMPLATE_ROOT = REPO_ROOT / "build" / "test-prefix-template"
 # Bump when the template recipe below changes, so that old templates are not reused.
-TEMPLATE_RECIPE = 1
+TEMPLATE_RECIPE = 2
+# A probe or tool answers in well under a second on a warm prefix; one that takes longer than
+# this is stuck on something of the harness's making, not the program's.
+TOOL_DEADLINE = 10
 
 INSTALL_DIR_WIN = r"C:\Program Files\Quilpad"
 DEFAULT_LC_ALL = "C.UTF-8"
@@ -176,35 +190,34 @@ def wine_env(prefix, display, lc_all=DEFAULT_LC_ALL, extra=None):
     env = {k: v for k, v in os.environ.items()
            if k not in _INHERITED_BUT_OURS and not k.startswith(("LC_", "WINE"))}
     # winemenubuilder would write menu entries and file associations into the user's home.
-    env.update(DISPLAY=display, WINEPREFIX=str(prefix), WINEARCH="win32",
+    env.update(ARCH.env())
+    env.update(DISPLAY=display, WINEPREFIX=str(prefix),
                WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d", WINEDEBUG="fixme-all",
                LC_ALL=lc_all, TZ=PROGRAM_TZ)
     env.update(extra or {})
     return env
 
 
-def wine_version():
-    return subprocess.run(["wine", "--version"], capture_output=True, text=True, check=True,
-                          stdin=subprocess.DEVNULL, timeout=30).stdout.strip()
+def wine(*args):
+    """The command line that runs a Windows program (or Wine's own) with the build's Wine."""
+    return [ARCH.loader, *map(str, args)]
 
 
 def wine_unavailable():
-    """Why Wine cannot run programs on this machine (a 32-bit Wine needs the kernel's 32-bit
-    support), or None when it can."""
-    try:
-        done = subprocess.run(["wine", "--version"], capture_output=True, text=True,
-                              stdin=subprocess.DEVNULL, timeout=60)
-    except (OSError, subprocess.TimeoutExpired) as error:
-        return f"wine does not run: {error}"
-    if done.returncode != 0:
-        return f"wine does not run here: {(done.stderr or done.stdout).strip()[:120]}"
-    return None
+    """Why the chosen build's Wine cannot run on this host, or None when it can."""
+    return _NO_WINE
+
+
+def wine_version():
+    return subprocess.run(wine("--version"), capture_output=True, text=True, check=True,
+                          stdin=subprocess.DEVNULL, timeout=30).stdout.strip()
 
 
 def template_prefix(display):
     """The session's template prefix: made once per Wine version, under a lock so that
     concurrent test sessions share one."""
-    key = re.sub(r"[^A-Za-z0-9.+-]+", "_", wine_version()) + f"-r{TEMPLATE_RECIPE}"
+    key = (re.sub(r"[^A-Za-z0-9.+-]+", "_", wine_version())
+           + f"-{ARCH.winearch}-r{TEMPLATE_RECIPE}")
     target = TEMPLATE_ROOT / key
     TEMPLATE_ROOT.mkdir(parents=True, exist_ok=True)
     with open(TEMPLATE_ROOT / ".lock", "w") as lock:
@@ -218,11 +231,11 @@ def template_prefix(display):
         work = TEMPLATE_ROOT / f"{key}.making-{os.getpid()}"
         env = wine_env(work, display)
         started = time.monotonic()
-        if _quiet(["wineboot", "-i"], env, timeout=300) != 0:
+        if _quiet(wine("wineboot.exe", "-i"), env, timeout=300) != 0:
             raise HarnessError(f"wineboot -i failed in {work}")
         # Without a window manager every hidden window or ended dialog would wait 2 s.
-        if _quiet(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
-                   "/t", "REG_SZ", "/d", "N", "/f"], env, timeout=60) != 0:
+        if _quiet(wine("reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed",
+                       "/t", "REG_SZ", "/d", "N", "/f"), env, timeout=60) != 0:
             raise HarnessError("could not set Managed=N in the template prefix")
         # The server writes the registry files when it exits.
         _quiet(["wineserver", "-w"], env, timeout=120)
@@ -274,6 +287,7 @@ class WinePrefix:
         self.work_dir = Path(work_dir)
         self.processes = []
         self._server_started = False
+        self._runs = 0
 
     @classmethod
     def create(cls, template, path, display, work_dir):
@@ -295,9 +309,14 @@ class WinePrefix:
             raise HarnessError(f"wineserver -p gave {rc} for the fresh prefix {self.path}")
         self._server_started = True
         t2 = time.monotonic()
-        # The first program starts Wine's services; they must not inherit any pipe of ours.
-        if _quiet(["wine", "cmd", "/c", "exit"], self.env(), timeout=120) != 0:
+        # Wine's long-lived processes keep the standard handles of the program that started
+        # them for the prefix's life: the services start with the first program, the desktop
+        # process (which also holds the notification area) with the first one that looks at
+        # windows. Both start here, with no pipes of ours to hold.
+        if _quiet(wine("cmd", "/c", "exit"), self.env(), timeout=120) != 0:
             raise HarnessError("warming up the wineserver failed")
+        if PROBE_EXE.is_file():
+            _quiet(wine(PROBE_EXE, "find"), self.env(), timeout=120)
         t3 = time.monotonic()
         record_timing("prefix copy", t1 - t0)
         record_timing("wineserver start", t2 - t1)
@@ -322,17 +341,44 @@ class WinePrefix:
         raise ValueError(f"no mapping for {windows_path}")
 
     def run(self, args, timeout=60, lc_all=DEFAULT_LC_ALL, extra_env=None, cwd=None):
-        """Runs `wine ARGS...` to completion, capturing stdout and stderr as bytes."""
-        return subprocess.run(["wine", *map(str, args)], env=self.env(lc_all, extra_env),
-                              cwd=cwd, timeout=timeout, stdin=subprocess.DEVNULL,
-                              capture_output=True)
+        """Runs `wine ARGS...` to completion, capturing stdout and stderr as bytes.
+
+        The output goes to files in the test's folder, read once the process has exited: a
+        Wine process it started may hold its standard handles for much longer, so the end of
+        a pipe would say nothing about the program's end. Past `timeout` seconds the run is
+        ended and WaitTimeout names it."""
+        self._runs += 1
+        out_path = self.work_dir / f"run-{self._runs}.out"
+        err_path = self.work_dir / f"run-{self._runs}.err"
+        with open(out_path, "w+b") as out, open(err_path, "w+b") as err:
+            popen = subprocess.Popen(wine(*args), env=self.env(lc_all, extra_env), cwd=cwd,
+                                     stdin=subprocess.DEVNULL, stdout=out, stderr=err)
+            try:
+                returncode = popen.wait(timeout)
+            except subprocess.TimeoutExpired:
+                popen.kill()
+                popen.wait()
+                raise WaitTimeout(f"`wine {' '.join(map(str, args))}` had not exited after "
+                                  f"{timeout:g} s (its output: {out_path})") from None
+            out.seek(0)
+            err.seek(0)
+            completed = subprocess.CompletedProcess(args, returncode, out.read(), err.read())
+        out_path.unlink()
+        err_path.unlink()
+        return completed
+
+    def popen(self, args, lc_all=DEFAULT_LC_ALL, extra_env=None, **options):
+        """Starts `wine ARGS...` with the given subprocess options, for a conversation over
+        pipes with a program that answers line by line (never read it to its end: Wine's
+        processes may hold the pipe). The caller ends it."""
+        return subprocess.Popen(wine(*args), env=self.env(lc_all, extra_env), **options)
 
     def start(self, args, cwd, log_name, lc_all=DEFAULT_LC_ALL, extra_env=None):
         """Starts `wine ARGS...` in the background, its output going to log_name in the
         test's directory. It is ended at teardown if still running."""
         log_path = self.work_dir / log_name
         with open(log_path, "wb") as log:
-            popen = subprocess.Popen(["wine", *map(str, args)], env=self.env(lc_all, extra_env),
+            popen = subprocess.Popen(wine(*args), env=self.env(lc_all, extra_env),
                                      cwd=cwd, stdin=subprocess.DEVNULL, stdout=log,
                                      stderr=subprocess.STDOUT)
         process = WineProcess(popen, log_path, time.monotonic())
@@ -351,7 +397,7 @@ class WinePrefix:
     # -- registry over Wine's reg ------------------------------------------------------
 
     def _reg(self, *args):
-        result = self.run(["reg", *args], timeout=60, lc_all=REG_LC_ALL)
+        result = self.run(["reg", *args, *ARCH.reg_view], timeout=60, lc_all=REG_LC_ALL)
         return result.returncode, result.stdout.decode(REG_OUTPUT_ENCODING)
 
     def reg_values(self, key):
@@ -495,6 +541,18 @@ class ProbeError(HarnessError):
     pass
 
 
+def run_tool(prefix, args, lc_all=DEFAULT_LC_ALL):
+    """Runs one of the tests' own Windows tools (the probe, the window lister, the device's
+    control tool), which answer at once: one still running after TOOL_DEADLINE seconds is
+    a fault of the harness, and is reported as that rather than as the program's."""
+    try:
+        return prefix.run(args, timeout=TOOL_DEADLINE, lc_all=lc_all)
+    except WaitTimeout as error:
+        raise HarnessError(f"harness fault: {Path(str(args[0])).name} "
+                           f"{' '.join(map(str, args[1:]))} took more than {TOOL_DEADLINE} s; "
+                           f"{error}") from None
+
+
 class Probe:
     """qpprobe.exe run in the test's prefix. Lookups return None (or []) when nothing is
     found; actions raise ProbeError when their window is missing."""
@@ -505,7 +563,7 @@ class Probe:
 
     def run(self, *args):
         """(exit code, parsed JSON answer)."""
-        result = self.prefix.run([PROBE_EXE, *map(str, args)], timeout=30, lc_all=self.lc_all)
+        result = run_tool(self.prefix, [PROBE_EXE, *args], lc_all=self.lc_all)
         if result.returncode == 2:
             raise ProbeError(f"probe usage error for {args}: {result.stderr.decode(errors='replace')}")
         try:

@@ -43,9 +43,9 @@ class SoakDriver:
 
     def __init__(self, prefix):
         self._log = open(prefix.work_dir / "soak_driver.log", "wb")
-        self._process = subprocess.Popen(
-            ["wine", str(SOAK_DRIVER_EXE)], env=prefix.env(), stdin=subprocess.PIPE,
-            stdout=subprocess.PIPE, stderr=self._log, text=True, bufsize=1)
+        self._process = prefix.popen(
+            [SOAK_DRIVER_EXE], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._log,
+            text=True, bufsize=1)
         self._lines = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
 

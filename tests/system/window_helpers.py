@@ -15,7 +15,7 @@ class Windows:
         self.prefix = prefix
 
     def _run(self, *args):
-        result = self.prefix.run([WINDOWS_EXE, *map(str, args)], timeout=30)
+        result = qh.run_tool(self.prefix, [WINDOWS_EXE, *args])
         assert result.returncode in (0, 1), result.stderr
         return json.loads(result.stdout.decode("ascii"))
 

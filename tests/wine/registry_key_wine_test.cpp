@@ -51,14 +51,18 @@ private:
 
 std::string Below(const char* path) { return std::string("software\\") + path; }
 
+// The program keeps its settings in the 32-bit view; the checks look there too.
+constexpr REGSAM kView = KEY_WOW64_32KEY;
+
 bool KeyExists(HKEY hive, const char* path) {
     ScopedKey key;
-    return RegOpenKeyExA(hive, Below(path).c_str(), 0, KEY_READ, key.out()) == ERROR_SUCCESS;
+    return RegOpenKeyExA(hive, Below(path).c_str(), 0, KEY_READ | kView, key.out()) ==
+           ERROR_SUCCESS;
 }
 
 void RawSet(const char* path, const char* name, DWORD type, const void* data, DWORD size) {
     ScopedKey key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, Below(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, Below(path).c_str(), 0, nullptr, 0, KEY_WRITE | kView, nullptr,
                         key.out(), nullptr) == ERROR_SUCCESS)
         RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size);
 }
@@ -72,7 +76,7 @@ struct RawValue {
 RawValue RawGet(HKEY hive, const char* path, const char* name) {
     RawValue value;
     ScopedKey key;
-    value.status = RegOpenKeyExA(hive, Below(path).c_str(), 0, KEY_READ, key.out());
+    value.status = RegOpenKeyExA(hive, Below(path).c_str(), 0, KEY_READ | kView, key.out());
     if (value.status != ERROR_SUCCESS) return value;
     DWORD size = 0;
     value.status = RegQueryValueExA(key.get(), name, nullptr, &value.type, nullptr, &size);
@@ -87,7 +91,8 @@ RawValue RawGet(HKEY hive, const char* path, const char* name) {
 bool DeleteTree(HKEY parent, const char* name) {
     {
         ScopedKey key;
-        if (RegOpenKeyExA(parent, name, 0, KEY_READ | KEY_WRITE, key.out()) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(parent, name, 0, KEY_READ | KEY_WRITE | kView, key.out()) !=
+            ERROR_SUCCESS)
             return false;
         char child[256];
         DWORD length = sizeof child;
@@ -101,8 +106,13 @@ bool DeleteTree(HKEY parent, const char* name) {
 }
 
 void RemoveScratch() {
-    DeleteTree(HKEY_CURRENT_USER, Below(kScratch).c_str());
-    DeleteTree(HKEY_LOCAL_MACHINE, Below(kScratch).c_str());
+    for (HKEY hive : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        // Opened in the checks' view, so that the deletion below happens in it too.
+        ScopedKey software;
+        if (RegOpenKeyExA(hive, "software", 0, KEY_READ | KEY_WRITE | kView, software.out()) ==
+            ERROR_SUCCESS)
+            DeleteTree(software.get(), kScratch);
+    }
 }
 
 std::string BigText() {
