@@ -3,8 +3,16 @@
 ;            -DOUT_FILE=<setup program> installer/quilpad.nsi
 ; Switches of the setup program: /S silent, /D=<folder> install folder (last, unquoted).
 ; Switches of Uninstall.exe: /S silent, /REMOVESETTINGS also removes the user's settings.
+; -DX64 packs the 64-bit build into a 64-bit setup, for the tests on hosts that run only
+; 64-bit programs; the setup that ships is the 32-bit one.
 
 Unicode true
+!ifdef X64
+  Target amd64-unicode
+  !define PROGRAM_FILES "$PROGRAMFILES64"
+!else
+  !define PROGRAM_FILES "$PROGRAMFILES"
+!endif
 !include MUI2.nsh
 !include LogicLib.nsh
 !include FileFunc.nsh
@@ -37,7 +45,7 @@ Unicode true
 
 Name "Quilpad"
 OutFile "${OUT_FILE}"
-InstallDir "$PROGRAMFILES\Quilpad"
+InstallDir "${PROGRAM_FILES}\Quilpad"
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
@@ -136,6 +144,8 @@ FunctionEnd
 
 Function .onInit
   SetShellVarContext all
+  ; The 32-bit program's view, where both builds keep their settings.
+  SetRegView 32
   Call FindDevice
   ${If} $DeviceFound = 0
     MessageBox MB_OK|MB_ICONEXCLAMATION "The notebook's button device (TZK0001) was not found.$\n$\nQuilpad is installed all the same, but it starts only where the device's driver is installed." /SD IDOK
@@ -228,6 +238,7 @@ SectionEnd
 
 Function un.onInit
   SetShellVarContext all
+  SetRegView 32
   ${un.GetParameters} $0
   ClearErrors
   ${un.GetOptions} $0 "/REMOVESETTINGS" $1

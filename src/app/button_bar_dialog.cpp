@@ -293,6 +293,13 @@ void ButtonBarDialog::ShowWindowPopup() {
     RenameMenuItem(popup, "Delete all buttons setting", Language().Text(11));
     RenameMenuItem(popup, "About Quilpad ...", Language().Text(16));
     RenameMenuItem(popup, "Exit", Language().Text(14));
+    TrackPopupAtCursor(popup);
+}
+
+// A tip that hides while a menu is open (it times out, or the pointer has left its button)
+// ends the menu under Wine, before the user could choose: the tip goes first.
+void ButtonBarDialog::TrackPopupAtCursor(HMENU popup) {
+    buttons_.Tips().Hide();
     POINT cursor;
     GetCursorPos(&cursor);
     TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, hwnd(), nullptr);

@@ -60,6 +60,7 @@ private:
     void AddTrayIcon();
     void OnTrayCallback(WPARAM iconId, LPARAM mouseMessage);
     void ShowTrayPopup();
+    void TrackPopupAtCursor(HMENU popup);
     void Acknowledge();
     void PrepareTrayMenu();
     void OnOpen();

@@ -41,9 +41,7 @@ void ButtonBarDialog::OnTrayCallback(WPARAM iconId, LPARAM mouseMessage) {
 // In the foreground first, so that the menu closes when the user clicks elsewhere.
 void ButtonBarDialog::ShowTrayPopup() {
     SetForegroundWindow(hwnd());
-    POINT cursor;
-    GetCursorPos(&cursor);
-    TrackPopupMenu(TrayPopup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, cursor.x, cursor.y, 0, hwnd(), nullptr);
+    TrackPopupAtCursor(TrayPopup);
 }
 
 // The user has seen the new-mail notification: the icon is itself again and the

@@ -4,6 +4,7 @@
 
 #include <commdlg.h>
 
+#include <cstddef>
 #include <cstring>
 
 #include "buttons/file_filter.h"
@@ -12,8 +13,13 @@ namespace qp {
 
 namespace {
 
-// The record size of the choosers that know nothing of the places bar.
-constexpr DWORD kShortRecordSize = 76;
+// The record size of the choosers that know nothing of the places bar: 76 bytes on 32-bit
+// Windows; the 64-bit build's pointers make it longer.
+constexpr DWORD kShortRecordSize =
+    offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(OPENFILENAMEA::lpTemplateName);
+#ifndef _WIN64
+static_assert(kShortRecordSize == 76, "the 32-bit short record");
+#endif
 
 }  // namespace
 

@@ -58,6 +58,10 @@ void TipControl::RemoveTool(HWND button) {
     buttons_.erase(known);
 }
 
+void TipControl::Hide() {
+    if (hwnd()) SendMessageA(hwnd(), TTM_POP, 0, 0);
+}
+
 void TipControl::Relay(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!hwnd()) return;
     MSG msg{button, message, wParam, lParam, static_cast<DWORD>(GetMessageTime()), {}};

@@ -18,6 +18,8 @@ public:
     void SetTool(HWND button, const std::string& text);
     // Forgets the button's tip; for a button that goes away before the control does.
     void RemoveTool(HWND button);
+    // Hides the tip shown, if any.
+    void Hide();
     // Lets the control see the mouse messages of a button.
     void Relay(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -443,6 +443,13 @@ class WinePrefix:
         if rc != 0:
             raise HarnessError(f"reg add {key} {name!r} failed")
 
+    def reg_import(self, reg_file):
+        """Imports a .reg file (values too long for a command line) into the view the
+        program reads."""
+        rc, _ = self._reg("import", "Z:" + str(Path(reg_file).resolve()).replace("/", "\\"))
+        if rc != 0:
+            raise HarnessError(f"reg import {reg_file} failed")
+
     def reg_add_key(self, key):
         if self._reg("add", key, "/f")[0] != 0:
             raise HarnessError(f"reg add {key} failed")

@@ -199,7 +199,7 @@ def test_the_sound_commands_with_the_real_chooser(quilpad, probe, prefix, window
 def test_with_a_file_of_ones_own_and_none_stored_start_up_asks_for_one(quilpad, probe, prefix,
                                                                        windows):
     (prefix.drive_c / "ding.wav").write_bytes(b"RIFF\x24\x00\x00\x00WAVE")
-    write_user_group(prefix, WaveOption=("REG_DWORD", 1))
+    write_user_group(prefix, WaveOption=("REG_DWORD", 1), WavePath=("REG_SZ", ""))
     quilpad.start()
     bar = probe.wait_for_bar(timeout=20, visible=False)
     windows.choose(windows.wait_for_chooser(bar["pid"]), r"C:\ding.wav")

@@ -38,7 +38,7 @@ def import_values(prefix, tmp_path, key, values):
             lines.append(f'"{name}"="' + data.replace("\\", "\\\\") + '"')
     reg_file = tmp_path / "values.reg"
     reg_file.write_text("\r\n".join(lines) + "\r\n", encoding="ascii")
-    assert prefix.run(["regedit", "/S", str(reg_file)], timeout=60).returncode == 0
+    prefix.reg_import(reg_file)
 
 
 @pytest.mark.stamps
