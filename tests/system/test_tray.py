@@ -12,9 +12,9 @@ from quilpad_keys import (MIRROR_KEY, TRAY_CALLBACK, USER_KEY, WM_CLOSE, WM_LBUT
 WM_CONTEXTMENU = 0x007B
 
 
-def start(quilpad, probe, **overrides):
+def start(quilpad, probe, extra_env=None, **overrides):
     write_user_group(probe.prefix, **overrides)
-    run = quilpad.start()
+    run = quilpad.start(extra_env=extra_env)
     probe.wait_for_bar(timeout=20)
     return run
 
@@ -73,15 +73,18 @@ def test_right_click_opens_the_one_item_menu_whose_exit_ends_the_program(quilpad
 
 def test_a_right_click_on_the_icon_opens_the_menu_and_a_double_click_shows_the_window(
         quilpad, probe, prefix):
-    run = start(quilpad, probe)
+    # Without a window manager, Wine's own tray window takes the foreground (for its desktop)
+    # back from the program that the click made foreground, and that closes the menu again
+    # at once, or not, by the timing of two processes. So the menu's opening is read from
+    # Wine's menu trace; what the open menu does is shown by the callbacks posted above.
+    run = start(quilpad, probe, extra_env={"WINEDEBUG": "fixme-all,+menu"})
     hide(probe)
     click_tray_icon(probe, "click", "--repeat", 2, "--delay", 80, 1)
     assert probe.wait_for_bar(timeout=10)["style"] & WS_CAPTION
 
+    assert "NtUserTrackPopupMenuEx" not in run.log()
     click_tray_icon(probe, "click", 3)
-    menu = qh.wait_until(lambda: popup_menus(probe), 10, "the tray menu")[0]
-    prefix.xdotool("mousemove", *center(menu["rect"]), "click", 1)
-    assert run.wait(20, "Exit from the tray menu") == 0
+    qh.wait_until(lambda: "NtUserTrackPopupMenuEx" in run.log(), 10, "the tray menu to open")
 
 
 @pytest.mark.parametrize("message", [WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE])
