@@ -1,12 +1,5 @@
-# Cross-compiles the Windows targets with MinGW-w64 for 64-bit Windows: the same sources
-# as the shipped 32-bit build, for hosts whose Wine runs only 64-bit programs.
-# The posix thread model gives std::thread and std::mutex; they link statically.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiles the Windows targets with MinGW-w64 for 64-bit Windows: the same sources as
+# the shipped 32-bit build, for hosts whose Wine runs only 64-bit programs.
+set(MINGW_TRIPLET x86_64-w64-mingw32)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

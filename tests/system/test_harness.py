@@ -71,6 +71,15 @@ def test_started_program_reports_its_windows_exit_code(prefix, tmp_path):
     assert "started" in run.log()
 
 
+def test_a_captured_run_ends_with_its_program_while_a_process_it_started_keeps_the_output(
+        prefix):
+    # As Wine's desktop process does with the first program that needs it: a process the
+    # program started inherits its standard handles and outlives it.
+    done = prefix.run(["cmd", "/c", "echo answered& start /b notepad.exe"], timeout=20)
+    assert done.returncode == 0
+    assert b"answered" in done.stdout
+
+
 def test_screenshot_shows_our_display(prefix):
     png = prefix.screenshot("screen.png").read_bytes()
     assert png[:8] == b"\x89PNG\r\n\x1a\n"
