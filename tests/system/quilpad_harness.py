@@ -400,6 +400,14 @@ class WinePrefix:
         result = self.run(["reg", *args, *ARCH.reg_view], timeout=60, lc_all=REG_LC_ALL)
         return result.returncode, result.stdout.decode(REG_OUTPUT_ENCODING)
 
+    def _reg_strict(self, *args):
+        """Runs reg for a change that must be made; a failure says what reg and Wine said."""
+        result = self.run(["reg", *args, *ARCH.reg_view], timeout=60, lc_all=REG_LC_ALL)
+        if result.returncode != 0:
+            said = (result.stdout + result.stderr).decode(REG_OUTPUT_ENCODING).strip()
+            raise HarnessError(f"reg {' '.join(map(str, args))[:200]} gave {result.returncode}: "
+                               f"{said[:2000]}")
+
     def reg_values(self, key):
         """All values of key as {name: (type, value)}, or None when the key is missing.
         The default value is named ""; Wine lists it as an empty REG_SZ even when unset."""
@@ -439,20 +447,15 @@ class WinePrefix:
         else:
             raise ValueError(f"unsupported registry type {reg_type}")
         target = ["/ve"] if name == "" else ["/v", name]
-        rc, _ = self._reg("add", key, *target, "/t", reg_type, "/d", data, "/f")
-        if rc != 0:
-            raise HarnessError(f"reg add {key} {name!r} failed")
+        self._reg_strict("add", key, *target, "/t", reg_type, "/d", data, "/f")
 
     def reg_import(self, reg_file):
         """Imports a .reg file (values too long for a command line) into the view the
         program reads."""
-        rc, _ = self._reg("import", "Z:" + str(Path(reg_file).resolve()).replace("/", "\\"))
-        if rc != 0:
-            raise HarnessError(f"reg import {reg_file} failed")
+        self._reg_strict("import", "Z:" + str(Path(reg_file).resolve()).replace("/", "\\"))
 
     def reg_add_key(self, key):
-        if self._reg("add", key, "/f")[0] != 0:
-            raise HarnessError(f"reg add {key} failed")
+        self._reg_strict("add", key, "/f")
 
     def reg_delete(self, key, name=None):
         """Deletes a value, or the whole key when name is None. True when something was
