@@ -200,7 +200,7 @@ def wine_env(prefix, display, lc_all=DEFAULT_LC_ALL, extra=None):
 
 def wine(*args):
     """The command line that runs a Windows program (or Wine's own) with the build's Wine."""
-    return [ARCH.loader, *map(str, args)]
+    return [*ARCH.command, *map(str, args)]
 
 
 def wine_unavailable():

@@ -29,6 +29,16 @@ class Arch:
     # 32-bit one wrote), so the tests look at the same place for both builds.
     reg_view: tuple
 
+    @property
+    def command(self):
+        """How to start the loader. Debian's Wine has no preloader, so the kernel's address
+        randomisation may put the loader's brk heap where Wine maps the shared user data
+        (0x7ffe0000) or its own reservations: then a process fails to start ("failed to map
+        the shared user data: c0000018"), or a large allocation fails later, about once in a
+        few thousand starts. Without randomisation the heap starts right after the loader.
+        Wine's own processes inherit the setting."""
+        return ("setarch", "-R", self.loader)
+
     def env(self):
         """What a Wine process of this build needs in its environment."""
         # Wine starts its own helper programs with WINELOADER; Debian's `wine` wrapper would
@@ -94,6 +104,7 @@ def main():
         return 1
     print(f"QP_ARCH={arch.name}")
     print(f"QP_WIN_BUILD={arch.build_dir}")
+    print(f"QP_WINE={' '.join(arch.command)}")
     for name, value in arch.env().items():
         print(f"{name}={value}")
     return 0
