@@ -1,14 +1,17 @@
 #include "shared/tray_icon.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstring>
 
 namespace qp {
 
 namespace {
 // The record up to and including the balloon fields, as the oldest supported shell
-// knows it.
-constexpr DWORD kRecordSize = 488;
+// knows it: 488 bytes on 32-bit Windows; the 64-bit build's handles make it longer, and a
+// shell given the 32-bit size there shows no balloon.
+constexpr DWORD kRecordSize = offsetof(NOTIFYICONDATAA, guidItem);
+static_assert(sizeof(void*) != 4 || kRecordSize == 488, "the 32-bit record is 488 bytes");
 constexpr char kTip[] = "Veranox";
 constexpr std::chrono::milliseconds kRemoveWait{2000};
 }  // namespace
