@@ -21,7 +21,9 @@ MailLibrary library;
 // The library reads seven pointer-size fields: 28 bytes from the 32-bit program.
 static_assert(sizeof(MailRequest) == 7 * sizeof(void*), "seven pointer-size fields");
 static_assert(offsetof(MailRequest, Callback) == 6 * sizeof(void*), "the callback comes last");
-static_assert(sizeof(void*) != 4 || sizeof(MailRequest) == 28, "28 bytes on 32-bit Windows");
+#ifndef _WIN64
+static_assert(sizeof(MailRequest) == 28, "28 bytes on 32-bit Windows");
+#endif
 
 // GetProcAddress's result through the one function type that converts to any other.
 template <class Entry>

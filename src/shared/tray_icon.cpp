@@ -11,7 +11,9 @@ namespace {
 // knows it: 488 bytes on 32-bit Windows; the 64-bit build's handles make it longer, and a
 // shell given the 32-bit size there shows no balloon.
 constexpr DWORD kRecordSize = offsetof(NOTIFYICONDATAA, guidItem);
-static_assert(sizeof(void*) != 4 || kRecordSize == 488, "the 32-bit record is 488 bytes");
+#ifndef _WIN64
+static_assert(kRecordSize == 488, "the 32-bit record is 488 bytes");
+#endif
 constexpr char kTip[] = "Veranox";
 constexpr std::chrono::milliseconds kRemoveWait{2000};
 }  // namespace

@@ -396,13 +396,16 @@ class WinePrefix:
 
     # -- registry over Wine's reg ------------------------------------------------------
 
+    def _reg_run(self, *args):
+        return self.run(["reg", *args, *ARCH.reg_view], timeout=60, lc_all=REG_LC_ALL)
+
     def _reg(self, *args):
-        result = self.run(["reg", *args, *ARCH.reg_view], timeout=60, lc_all=REG_LC_ALL)
+        result = self._reg_run(*args)
         return result.returncode, result.stdout.decode(REG_OUTPUT_ENCODING)
 
     def _reg_strict(self, *args):
         """Runs reg for a change that must be made; a failure says what reg and Wine said."""
-        result = self.run(["reg", *args, *ARCH.reg_view], timeout=60, lc_all=REG_LC_ALL)
+        result = self._reg_run(*args)
         if result.returncode != 0:
             said = (result.stdout + result.stderr).decode(REG_OUTPUT_ENCODING).strip()
             raise HarnessError(f"reg {' '.join(map(str, args))[:200]} gave {result.returncode}: "

@@ -62,8 +62,8 @@ bool KeyExists(HKEY hive, const char* path) {
 
 void RawSet(const char* path, const char* name, DWORD type, const void* data, DWORD size) {
     ScopedKey key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, Below(path).c_str(), 0, nullptr, 0, KEY_WRITE | kView, nullptr,
-                        key.out(), nullptr) == ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, Below(path).c_str(), 0, nullptr, 0, KEY_WRITE | kView,
+                        nullptr, key.out(), nullptr) == ERROR_SUCCESS)
         RegSetValueExA(key.get(), name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
