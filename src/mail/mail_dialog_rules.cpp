@@ -43,6 +43,7 @@ ConfirmResult ConfirmMailSettings(MailDialogValues& values, MailConfirmHost& hos
     if (values.MailPollEn == 1) host.RequestPollNow();
     if (!SettlePeriod(values.SusMailPollEn, values.SusMailPollTime, kDefaultSusMailPollTime, host))
         return ConfirmResult::Refused;
+    if (values.SusMailPollEn == 1) host.RequestPollNow();
     host.Store(values);
     return complete ? ConfirmResult::Confirmed : ConfirmResult::StoredButOpen;
 }

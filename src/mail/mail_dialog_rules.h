@@ -29,7 +29,8 @@ public:
     virtual bool TakeOverControls() = 0;
     // Tells the user that a ticked period is outside kShortestPollPeriod..kLongestPollPeriod.
     virtual void RefusePeriod() = 0;
-    // The running period passed: the worker polls at its next wake-up.
+    // A ticked period passed: the worker is to check at once once the values have
+    // reached the running settings.
     virtual void RequestPollNow() = 0;
     virtual void Store(const MailDialogValues& values) = 0;
 };

@@ -39,11 +39,18 @@ bool MailPollLoop::Pass() {
     else
         services_.clock.Pause(kRetestPauseMs);
     if (flags_.StopWorkers != 0) return false;
-    if (flags_.ResuspendPending == 1 && flags_.PollNow == 0) Resuspend();
+    // No re-suspend while a check is out: the suspend would cut it short and its
+    // report would land in the next wake. PollBusy is read before PollNow, the reverse
+    // of the report's order, so a check seen as over has its request seen as served
+    // and a wake's reported check is never followed by a second one.
+    if (flags_.PollBusy == 1) return true;
+    if (flags_.ResuspendPending == 1 && flags_.PollNow == 0) {
+        Resuspend();
+        if (flags_.StopWorkers != 0) return false;
+    }
 
     Settings settings = settings_.Copy();
     if (settings.MailPollEn == 0 && flags_.PollNow == 0) return true;
-    if (flags_.PollBusy == 1) return true;
     if (!services_.library.HasGetNewMail()) {
         services_.status.Show(kNoGetNewMailText);
         GiveUpPoll();
@@ -52,10 +59,15 @@ bool MailPollLoop::Pass() {
     return StartCheck(std::move(settings));
 }
 
+// The flag is taken only right before the power call, and the stop looked at then:
+// a user who comes back, or an Exit, during the idle wait or the power query keeps
+// the machine awake.
 void MailPollLoop::Resuspend() {
-    flags_.ResuspendPending = 0;
     services_.power.WaitForInputIdle();
     const uint32_t reply = services_.device.SendCommand(kPowerQuery);
+    int32_t pending = 1;
+    if (!flags_.ResuspendPending.compare_exchange_strong(pending, 0)) return;
+    if (flags_.StopWorkers != 0) return;
     if (reply >= 1 && reply <= kLastSuspendReply)
         services_.power.SetSystemPowerState(true);
     else if (reply == kHibernateReply)

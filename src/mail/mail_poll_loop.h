@@ -7,20 +7,13 @@
 #include <string>
 
 #include "device/device_port.h"
+#include "mail/mail_poll_flags.h"
 #include "mail/mail_poll_ports.h"
 #include "mail/mail_request.h"
 #include "mail/mail_status_order.h"
 #include "settings/settings.h"
 
 namespace qp {
-
-// The flags the worker shares with the window, the report and shutdown.
-struct MailPollFlags {
-    std::atomic<int32_t>& StopWorkers;
-    std::atomic<int32_t>& PollNow;
-    std::atomic<int32_t>& PollBusy;
-    std::atomic<int32_t>& ResuspendPending;
-};
 
 // Shutdown sets StopWorkers under the lock that the worker holds from its last test
 // of the flag until GetNewMail has returned: a check either started before the stop

@@ -13,12 +13,10 @@ void OnPowerEvent(uint32_t event, const Settings& settings, WakeTimerPort& timer
         break;
     case kResumeAutomatic:
         if (timer.Fired(kWakeTimerTestMs)) {
-            flags.ResuspendPending = 1;
-            flags.PollNow = 1;
+            RequestWakePoll(flags);
             pollEvent.Signal();
         } else {
-            flags.ResuspendPending = 0;
-            flags.PollNow = 0;
+            CancelWakePoll(flags);
         }
         break;
     case kResumeSuspend:

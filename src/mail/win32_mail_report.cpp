@@ -7,8 +7,10 @@
 
 #include "device/device_codes.h"
 #include "device/win32_device_channel.h"
+#include "mail/mail_poll_flags.h"
 #include "mail/mail_report.h"
 #include "mail/mail_status_order.h"
+#include "mail/win32_mail_poll_worker.h"
 #include "mail/win32_status_strip.h"
 #include "resource.h"
 #include "settings/settings.h"
@@ -99,8 +101,7 @@ void MailCheckCallback(int32_t newCount, int32_t resultCode) {
     TheMailStatusOrder().Report(status, report.statusText);
     if (report.led != MailReport::Led::Keep)
         SendDeviceCommand(report.led == MailReport::Led::On ? kLedOn : kLedOff);
-    PollBusy = 0;
-    PollNow = 0;
+    EndCheck(TheMailPollFlags());
     if (report.led != MailReport::Led::On) return;
 
     BlinkStop = 0;

@@ -46,6 +46,7 @@ public:
         : Dialog(IDD_MAIL_SETTINGS), owner_(owner), tips_(tips), registry_(registry) {}
 
     const MailDialogValues& Values() const { return values_; }
+    bool PollNowRequested() const { return pollNowRequested_; }
 
 private:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) override {
@@ -146,7 +147,7 @@ private:
     void RefusePeriod() override {
         MessageBoxA(hwnd(), kPeriodRangeMessage, "Quilpad", MB_OK | MB_ICONSTOP);
     }
-    void RequestPollNow() override { PollNow = 1; }
+    void RequestPollNow() override { pollNowRequested_ = true; }
     void Store(const MailDialogValues& values) override {
         MailDialogValues stored = values;
         TransferMailDialogValues(Direction::Save, registry_, stored);
@@ -157,6 +158,7 @@ private:
     RegistryApi& registry_;
     MailDialogValues values_;
     LaunchButton programButton_;
+    bool pollNowRequested_ = false;
 };
 
 MailSettingsDialog* shownDialog = nullptr;
@@ -176,6 +178,9 @@ void OpenMailSettings(HWND owner, TipControl& tips, RegistryApi& registry,
     shownDialog = nullptr;
     if (result != IDOK) return;
     TheSettings().Modify([&dialog](Settings& settings) { CopyIntoSettings(dialog.Values(), settings); });
+    // Only now: a worker woken before the write-back would use the request on the old
+    // server.
+    if (dialog.PollNowRequested()) PollNow = 1;
     Win32PollEvent().Signal();
 }
 

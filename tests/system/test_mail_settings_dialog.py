@@ -20,6 +20,7 @@ BM_CLICK, BM_GETCHECK = 0x00F5, 0x00F0
 CB_GETCURSEL, CB_SETCURSEL, CB_GETCOUNT = 0x0147, 0x014E, 0x0146
 CBN_SELCHANGE = 1
 WM_CLOSE = 0x0010
+EM_GETSEL, EM_SETSEL = 0x00B0, 0x00B1
 MB_ICONSTOP_TEXT = "Please chose the number between 5 and 32767 !"
 INTEGER_PROMPT = "Please enter an integer."
 
@@ -345,20 +346,28 @@ def test_an_unticked_period_is_not_tested_and_its_default_is_stored(quilpad, pro
     assert prefix.reg_get(USER_KEY, "SusMailPollTime") == 30
 
 
+def settled(probe):
+    """Returns once the dialog's thread has finished reacting to what came before: a
+    message posted now is handled only by a message loop that runs after that reaction
+    (a second message box would already be up by then)."""
+    probe.post(EM_SETSEL, 1, 3, to=HOST, window=TITLE)
+    qh.wait_until(lambda: probe.send(EM_GETSEL, to=HOST, window=TITLE) == (3 << 16 | 1), 10,
+                  "the dialog to handle a posted message")
+
+
 def test_only_the_first_failing_period_is_reported(quilpad, probe):
     start(quilpad, probe)
     open_dialog(probe)
     tick(probe, SUSPEND_BOX, True)
-    type_into(probe, RUNNING_TIME, "3")
     type_into(probe, SUSPEND_TIME, "2")
-    click(probe, OK)
-    wait_for_box(probe, MB_ICONSTOP_TEXT)
-    answer_box(probe)
-    # The second period is then tested on the next confirmation only.
-    type_into(probe, RUNNING_TIME, "6")
-    click(probe, OK)
-    wait_for_box(probe, MB_ICONSTOP_TEXT)
-    answer_box(probe)
+    # Both messages have the same text: each confirmation must show exactly one box.
+    for running in ("3", "6"):
+        type_into(probe, RUNNING_TIME, running)
+        click(probe, OK)
+        wait_for_box(probe, MB_ICONSTOP_TEXT)
+        answer_box(probe)
+        settled(probe)
+        assert probe.message_boxes(bar_only=True) == [], f"a second box with {running} minutes"
     assert dialog_open(probe)
 
 
@@ -366,6 +375,9 @@ def test_a_period_that_is_not_a_whole_number_prompts_and_keeps_the_dialog_open(q
     prefix = quilpad.prefix
     start(quilpad, probe)
     open_dialog(probe)
+    # Changed behind the open dialog, so that storing the held values shows.
+    prefix.reg_set(USER_KEY, "MailHost", "REG_SZ", "changed.example.org")
+    prefix.reg_set(USER_KEY, "MailPollTime", "REG_DWORD", 99)
     type_into(probe, RUNNING_TIME, "1.5")
     type_into(probe, HOST, "typed.example.org")
     click(probe, OK)
@@ -375,8 +387,10 @@ def test_a_period_that_is_not_a_whole_number_prompts_and_keeps_the_dialog_open(q
     assert dialog_open(probe)
     focus = probe.focus()
     assert (focus["window_title"], focus["id"]) == (TITLE, RUNNING_TIME)
-    # The take-over stopped at the period: the rows after it kept their held values.
+    # The take-over stopped at the period: that row and the later ones kept their held
+    # values, and those were stored.
     assert prefix.reg_get(USER_KEY, "MailHost") == "old.example.org"
+    assert prefix.reg_get(USER_KEY, "MailPollTime") == 15
     assert text(probe, HOST) == "typed.example.org"
 
     type_into(probe, RUNNING_TIME, "25")
@@ -473,7 +487,9 @@ def test_typed_text_survives_the_chooser_and_a_cancelled_chooser_changes_nothing
 # ---- end to end ---------------------------------------------------------------------------------
 
 @pytest.mark.stamps
-def test_new_server_settings_are_checked_at_once_without_a_restart(quilpad, probe, dovecot):
+@pytest.mark.parametrize("box, field", [(RUNNING_BOX, RUNNING_TIME), (SUSPEND_BOX, SUSPEND_TIME)])
+def test_new_server_settings_are_checked_at_once_without_a_restart(quilpad, probe, dovecot, box,
+                                                                   field):
     prefix = quilpad.prefix
     empty_mailbox(dovecot)
     since = qh.minute_ago(3600)
@@ -487,8 +503,9 @@ def test_new_server_settings_are_checked_at_once_without_a_restart(quilpad, prob
     device = device_helpers.Device(prefix)
 
     open_dialog(probe)
-    tick(probe, RUNNING_BOX, True)
-    type_into(probe, RUNNING_TIME, "60")
+    # Either kind of polling, ticked alone, asks for a check.
+    tick(probe, box, True)
+    type_into(probe, field, "60")
     type_into(probe, HOST, f"plain:127.0.0.1:{dovecot.imap_port}")
     type_into(probe, USER, "alice")
     type_into(probe, PASSWORD, dovecot.password("alice"))

@@ -106,7 +106,10 @@ private:
 class FakePower : public PowerPort {
 public:
     enum Kind { IdleWait, Suspend, Hibernate };
-    void WaitForInputIdle() override { Record(IdleWait); }
+    void WaitForInputIdle() override {
+        Record(IdleWait);
+        if (onIdleWait) onIdleWait();
+    }
     void SetSystemPowerState(bool suspend) override {
         Record(suspend ? Suspend : Hibernate);
         if (onPowerState) onPowerState();
@@ -116,6 +119,7 @@ public:
         return calls_;
     }
 
+    std::function<void()> onIdleWait;    // set before the worker runs
     std::function<void()> onPowerState;  // set before the worker runs
 
 private:

@@ -165,7 +165,8 @@ TEST(ConfirmMailSettingsTest, TickedPeriodsInsideTheBoundsAreStored) {
     for (int32_t minutes : {5, 32767}) {
         Confirmation c(1, minutes, 1, minutes);
         EXPECT_EQ(c.result, ConfirmResult::Confirmed);
-        EXPECT_EQ(c.host.events, (std::vector<std::string>{"take over", "poll now", "store"}));
+        EXPECT_EQ(c.host.events,
+                  (std::vector<std::string>{"take over", "poll now", "poll now", "store"}));
         EXPECT_EQ(c.host.stored.MailPollTime, minutes);
         EXPECT_EQ(c.host.stored.SusMailPollTime, minutes);
         EXPECT_EQ(c.host.stored.MailHost, "tls:mail.example.org");
@@ -189,12 +190,14 @@ TEST(ConfirmMailSettingsTest, ASuspendPeriodOutOfRangeIsRefusedAfterPollNow) {
 TEST(ConfirmMailSettingsTest, AnUntickedPeriodIsNotTestedAndItsDefaultIsStoredAndKept) {
     Confirmation running(0, 40000, 1, 60);
     EXPECT_EQ(running.result, ConfirmResult::Confirmed);
-    EXPECT_EQ(running.host.events, (std::vector<std::string>{"take over", "store"}));
+    EXPECT_EQ(running.host.events, (std::vector<std::string>{"take over", "poll now", "store"}))
+        << "suspend-time polling alone asks for a check too";
     EXPECT_EQ(running.host.stored.MailPollTime, 5);
     EXPECT_EQ(running.values.MailPollTime, 5);  // what the running program gets
 
     Confirmation suspend(1, 60, 0, 1);
     EXPECT_EQ(suspend.result, ConfirmResult::Confirmed);
+    EXPECT_EQ(suspend.host.events, (std::vector<std::string>{"take over", "poll now", "store"}));
     EXPECT_EQ(suspend.host.stored.SusMailPollTime, 30);
     EXPECT_EQ(suspend.values.SusMailPollTime, 30);
 }
@@ -205,7 +208,8 @@ TEST(ConfirmMailSettingsTest, ATakeOverThatStopsStoresTheHeldValuesAndKeepsTheDi
     FakeConfirmHost host(values);
     host.controlsHoldWholeNumbers = false;
     EXPECT_EQ(ConfirmMailSettings(values, host), ConfirmResult::StoredButOpen);
-    EXPECT_EQ(host.events, (std::vector<std::string>{"take over", "poll now", "store"}));
+    EXPECT_EQ(host.events,
+              (std::vector<std::string>{"take over", "poll now", "poll now", "store"}));
     EXPECT_EQ(host.stored.MailPollTime, 7);
 }
 

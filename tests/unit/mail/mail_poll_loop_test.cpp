@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -47,15 +48,18 @@ protected:
     void Report(int32_t newCount) {
         order.Report(status, "You have " + std::to_string(newCount) + " new emails");
         device.SendCommand(newCount ? kLedOn : kLedOff);
-        pollBusy = 0;
-        pollNow = 0;
+        EndCheck(flags);
     }
 
     // The machine was woken by the timer: the resume asks for a poll and a re-suspend.
     void TimerWake() {
-        resuspendPending = 1;
-        pollNow = 1;
+        RequestWakePoll(flags);
         event.Signal();
+    }
+
+    void UserResume() {
+        test::FakeWakeTimer timer;
+        OnPowerEvent(kResumeSuspend, settings.Copy(), timer, event, flags);
     }
 
     std::vector<uint32_t> PowerQueries() const {
@@ -67,6 +71,7 @@ protected:
 
     SettingsStore settings;
     std::atomic<int32_t> stopWorkers{0}, pollNow{0}, pollBusy{0}, resuspendPending{0};
+    MailPollFlags flags{stopWorkers, pollNow, pollBusy, resuspendPending};
     FakePollEvent event;
     FakePollClock clock;
     FakeMailLibrary library;
@@ -76,7 +81,7 @@ protected:
     MailCheckGate gate{stopWorkers};
     MailStatusOrder order;
     MailPollLoop loop{settings,
-                      {stopWorkers, pollNow, pollBusy, resuspendPending},
+                      flags,
                       {event, clock, library, device, power, status},
                       gate,
                       order,
@@ -266,6 +271,72 @@ TEST_F(MailPollLoopTest, NoCheckStartsOnceShutdownHasBegun) {
     EXPECT_FALSE(loop.Pass());
     EXPECT_EQ(library.CallCount(), 0u);
     EXPECT_EQ(pollBusy, 0);
+}
+
+// ---- the window's and the report's stores interleaved with worker passes -----------
+
+// A flag whose every store is followed by a whole worker pass.
+struct SteppedFlag {
+    std::atomic<int32_t>& flag;
+    const std::function<void()>& afterStore;
+    SteppedFlag& operator=(int32_t value) {
+        flag = value;
+        afterStore();
+        return *this;
+    }
+};
+
+struct SteppedFlags {
+    SteppedFlag StopWorkers, PollNow, PollBusy, ResuspendPending;
+};
+
+class InterleavedPassTest : public MailPollLoopTest {
+protected:
+    InterleavedPassTest() {
+        device.powerReply = 1;
+        event.timesOut = true;
+    }
+    const std::function<void()> pass{[this] { ASSERT_TRUE(loop.Pass()); }};
+    SteppedFlags stepped{{stopWorkers, pass}, {pollNow, pass}, {pollBusy, pass},
+                         {resuspendPending, pass}};
+};
+
+TEST_F(InterleavedPassTest, AWakeChecksOnceAndSleepsOnlyAfterItsReport) {
+    RequestWakePoll(stepped);
+    EXPECT_EQ(library.CallCount(), 1u);
+    EXPECT_TRUE(power.Calls().empty()) << "back to sleep before the wake's check";
+    EndCheck(stepped);
+    EXPECT_EQ(library.CallCount(), 1u) << "a second check in the same wake";
+    EXPECT_EQ(power.Calls(), (std::vector<FakePower::Kind>{FakePower::IdleWait, FakePower::Suspend}));
+}
+
+TEST_F(InterleavedPassTest, AResumeByAnythingElseNeverPutsTheMachineBackToSleep) {
+    resuspendPending = 1;
+    pollNow = 1;
+    CancelWakePoll(stepped);
+    EXPECT_TRUE(PowerQueries().empty());
+    EXPECT_TRUE(power.Calls().empty());
+}
+
+// The user opens the lid, or chooses Exit, while the worker waits for the program to be
+// idle or for the reply to the power query.
+TEST_F(MailPollLoopTest, AUserResumeOrAnExitDuringTheReSuspendKeepsTheMachineAwake) {
+    device.powerReply = 1;
+    TimerWake();
+    ASSERT_TRUE(loop.Pass());
+    Report(0);
+    power.onIdleWait = [this] { UserResume(); };
+    ASSERT_TRUE(loop.Pass());
+    EXPECT_EQ(power.Calls(), (std::vector<FakePower::Kind>{FakePower::IdleWait}));
+    EXPECT_EQ(resuspendPending, 0);
+
+    TimerWake();
+    ASSERT_TRUE(loop.Pass());
+    Report(0);
+    power.onIdleWait = [this] { gate.Stop(); };
+    EXPECT_FALSE(loop.Pass());
+    EXPECT_EQ(power.Calls(), (std::vector<FakePower::Kind>{FakePower::IdleWait, FakePower::IdleWait}));
+    EXPECT_EQ(library.CallCount(), 2u);
 }
 
 TEST(MailCheckGateTest, TheStopWaitsForACheckBeingStartedAndNoneStartsAfterIt) {
