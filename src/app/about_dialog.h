@@ -1,5 +1,5 @@
 #pragma once
-#include "app/dialog.h"
+#include "ui/win32_dialog.h"
 
 namespace qp {
 

@@ -6,6 +6,7 @@
 #include "app/about_dialog.h"
 #include "device/device_codes.h"
 #include "device/win32_device_channel.h"
+#include "device/win32_device_port.h"
 #include "device/win32_hotkey_worker.h"
 #include "device/win32_media_player.h"
 #include "device/win32_volume.h"
@@ -167,7 +168,7 @@ BOOL ButtonBarDialog::OnInitDialog() {
         buttons_.AttachTips();
         buttons_.RefreshSlots(TheSettings().Values().Style);
         StartHotkeyWorker();
-        StartMailPollWorker();
+        StartMailPollWorker(TheDevicePort());
         TransferSettings(Direction::Save);
     }
     ChooseStartLayout();

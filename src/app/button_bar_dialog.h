@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <string>
 
-#include "app/dialog.h"
 #include "buttons/win32_button_set.h"
 #include "settings/settings_transfer.h"
 #include "settings/win32_registry.h"
+#include "ui/win32_dialog.h"
 #include "win32/unique_handle.h"
 
 namespace qp {

@@ -2,13 +2,13 @@
 // check command, the defaults and commands of the notification sound and the mail
 // program, and the opening of the mail settings dialog.
 #include "app/button_bar_dialog.h"
-#include "buttons/win32_file_chooser.h"
 #include "mail/mail_defaults.h"
 #include "mail/suspend_wake.h"
 #include "mail/win32_mail_poll_worker.h"
 #include "mail/win32_mail_settings_dialog.h"
 #include "mail/win32_power.h"
 #include "shared/process_state.h"
+#include "ui/win32_file_chooser.h"
 
 namespace qp {
 

@@ -5,9 +5,9 @@
 #include "buttons/button_look.h"
 #include "buttons/slot_commands.h"
 #include "buttons/slot_ids.h"
-#include "buttons/win32_file_chooser.h"
 #include "i18n/language_table.h"
 #include "resource.h"
+#include "ui/win32_file_chooser.h"
 
 namespace qp {
 

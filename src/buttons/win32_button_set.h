@@ -11,7 +11,7 @@
 
 #include "buttons/slot_operations.h"
 #include "buttons/win32_launch_button.h"
-#include "buttons/win32_tip_control.h"
+#include "ui/win32_tip_control.h"
 
 namespace qp {
 

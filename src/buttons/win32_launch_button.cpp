@@ -9,18 +9,16 @@
 #include "buttons/slot_operations.h"
 #include "buttons/win32_shell_icon.h"
 #include "buttons/win32_slot_menu.h"
-#include "buttons/win32_tip_control.h"
 #include "i18n/language_table.h"
 #include "settings/settings.h"
 #include "slot_menu_ids.h"
+#include "ui/win32_tip_control.h"
 #include "win32/selection_restorer.h"
 
 namespace qp {
 
 namespace {
 
-constexpr char kSelfProperty[] = "QuilpadLaunchButton";
-constexpr int kSmallIconSide = 16;
 constexpr int kFloatingStyle = 2;
 const std::string kNoFile;
 
@@ -47,37 +45,12 @@ std::vector<std::string> DroppedPaths(HDROP drop) {
 
 }  // namespace
 
-LaunchButton::~LaunchButton() { Detach(); }
-
 void LaunchButton::Attach(HWND dialog, int id, int slot, const SettingsStore& settings,
                           TipControl& tips, SlotOperations& slots) {
-    Subclass(dialog, id, slot, &settings, tips, &slots);
-}
-
-void LaunchButton::Attach(HWND dialog, int id, TipControl& tips) {
-    Subclass(dialog, id, -1, nullptr, tips, nullptr);
-}
-
-void LaunchButton::Subclass(HWND dialog, int id, int slot, const SettingsStore* settings,
-                            TipControl& tips, SlotOperations* slots) {
-    Detach();
-    hwnd_ = GetDlgItem(dialog, id);
     slot_ = slot;
-    settings_ = settings;
-    tips_ = &tips;
-    slots_ = slots;
-    if (!hwnd_) return;
-    SetPropA(hwnd_, kSelfProperty, this);
-    buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
-        hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LaunchButton::SubclassProc)));
-}
-
-void LaunchButton::Detach() {
-    if (!hwnd_) return;
-    if (tips_) tips_->RemoveTool(hwnd_);
-    SetWindowLongPtrA(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(buttonProc_));
-    RemovePropA(hwnd_, kSelfProperty);
-    hwnd_ = nullptr;
+    settings_ = &settings;
+    slots_ = &slots;
+    IconButton::Attach(dialog, id, tips);
 }
 
 const std::string& LaunchButton::ProgramFile() const {
@@ -96,36 +69,6 @@ void LaunchButton::RefreshSlot(int32_t style) {
     SetTipText(DisplayName(file));
 }
 
-void LaunchButton::SetFileIcon(UniqueIcon icon) {
-    ReleaseIcon();
-    icon_ = std::move(icon);
-    ShowImage();
-}
-
-void LaunchButton::SetResourceIcon(int resourceId) {
-    ReleaseIcon();
-    if (resourceId != 0) {
-        IconResource = resourceId;
-        icon_.reset(static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
-                                                  MAKEINTRESOURCEA(resourceId), IMAGE_ICON,
-                                                  kSmallIconSide, kSmallIconSide, LR_DEFAULTCOLOR)));
-    }
-    ShowImage();
-}
-
-void LaunchButton::ReleaseIcon() { icon_.reset(); }
-
-void LaunchButton::ShowImage() {
-    if (!hwnd_) return;
-    SendMessageA(hwnd_, BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon_.get()));
-    // Drawing paints only the edge and the icon: erase, or a removed icon would stay.
-    InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void LaunchButton::SetTipText(const std::string& text) {
-    if (tips_ && hwnd_) tips_->SetTool(hwnd_, text);
-}
-
 void LaunchButton::PaintButton(const DRAWITEMSTRUCT& item) {
     const HDC dc = item.hDC;
     RECT rect = item.rcItem;
@@ -134,9 +77,9 @@ void LaunchButton::PaintButton(const DRAWITEMSTRUCT& item) {
     FrameRect(dc, &rect, static_cast<HBRUSH>(black.get()));
 
     const Rect area{rect.left, rect.top, rect.right, rect.bottom};
-    if (icon_) {
+    if (HICON icon = Icon()) {
         if (auto iconArea = IconArea(Kind, SlotStyle, {IconInsetX, IconInsetY}, area)) {
-            DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon_.get()), 0,
+            DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0,
                        iconArea->left, iconArea->top, iconArea->right - iconArea->left,
                        iconArea->bottom - iconArea->top, DST_ICON | DSS_NORMAL);
         }
@@ -148,7 +91,7 @@ void LaunchButton::PaintButton(const DRAWITEMSTRUCT& item) {
         pens[static_cast<int>(colour)].reset(
             CreatePen(PS_SOLID, 1, GetSysColor(SystemColourIndex(colour))));
 
-    const bool pushed = (SendMessageA(hwnd_, BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
+    const bool pushed = (SendMessageA(hwnd(), BM_GETSTATE, 0, 0) & BST_PUSHED) != 0;
     const bool pressed = LooksPressed(Kind, !ProgramFile().empty(), pushed);
     SelectionRestorer restorePen(dc, pens[0].get());
     for (const EdgeLine& line : EdgeLines(area, pressed)) {
@@ -159,29 +102,8 @@ void LaunchButton::PaintButton(const DRAWITEMSTRUCT& item) {
     }
 }
 
-LRESULT CALLBACK LaunchButton::SubclassProc(HWND hwnd, UINT message, WPARAM wParam,
-                                            LPARAM lParam) {
-    auto* self = static_cast<LaunchButton*>(GetPropA(hwnd, kSelfProperty));
-    if (!self) return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (message == WM_NCDESTROY) {
-        WNDPROC buttonProc = self->buttonProc_;
-        self->Detach();
-        return CallWindowProcA(buttonProc, hwnd, message, wParam, lParam);
-    }
-    return self->OnMessage(message, wParam, lParam);
-}
-
-LRESULT LaunchButton::Default(UINT message, WPARAM wParam, LPARAM lParam) {
-    return CallWindowProcA(buttonProc_, hwnd_, message, wParam, lParam);
-}
-
 LRESULT LaunchButton::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_MOUSEMOVE:
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        if (tips_) tips_->Relay(hwnd_, message, wParam, lParam);
-        break;
     case WM_DROPFILES:
         OnDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
@@ -217,7 +139,7 @@ LRESULT LaunchButton::OnRightButtonDown(WPARAM wParam, LPARAM lParam) {
     if (HMENU popup = GetSubMenu(menu.get(), 0)) {
         GetCursorPos(&MenuPoint);
         TrackPopupMenu(popup, TPM_RIGHTALIGN | TPM_BOTTOMALIGN, MenuPoint.x, MenuPoint.y, 0,
-                       hwnd_, nullptr);
+                       hwnd(), nullptr);
     }
     return Default(WM_RBUTTONDOWN, wParam, lParam);
 }

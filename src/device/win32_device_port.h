@@ -12,4 +12,11 @@ public:
     uint32_t SendCommand(uint32_t command) override { return SendDeviceCommand(command); }
 };
 
+// The process's port for the parts that take one; never destroyed, so that a worker
+// that outlives the window at shutdown can still use it.
+inline DevicePort& TheDevicePort() {
+    static DevicePort* const port = new Win32DevicePort;
+    return *port;
+}
+
 }  // namespace qp

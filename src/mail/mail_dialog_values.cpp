@@ -4,17 +4,8 @@ namespace qp {
 
 void TransferMailDialogValues(Direction direction, RegistryApi& registry, MailDialogValues& values) {
     RegistryKey key(registry, direction);
-    key.OpenSubKey("VRX\\0.01");
-    key.TransferString("MailHost", values.MailHost);
-    key.TransferString("MailPgmParam", values.MailPgmParam);
-    key.TransferDword("MailPollEn", values.MailPollEn);
-    key.TransferDword("MailPollTime", values.MailPollTime);
-    key.TransferString("MailProgram", values.MailProgram);
-    key.TransferString("MailPwd", values.MailPwd);
-    key.TransferString("MailUser", values.MailUser);
-    key.TransferDword("ServerType", values.ServerType);
-    key.TransferDword("SusMailPollEn", values.SusMailPollEn);
-    key.TransferDword("SusMailPollTime", values.SusMailPollTime);
+    key.OpenSubKey(kUserGroupKey);
+    TransferMailSettings(key, values);
 }
 
 void DefaultUntickedPeriods(MailDialogValues& values) {

@@ -4,14 +4,12 @@
 #include <cstdint>
 #include <string>
 
+#include "settings/mail_settings.h"
 #include "settings/registry_api.h"
 #include "settings/registry_key.h"
 #include "settings/settings.h"
 
 namespace qp {
-
-constexpr int32_t kDefaultMailPollTime = 5;
-constexpr int32_t kDefaultSusMailPollTime = 30;
 
 // Texts empty and numbers 0 until loaded; a value missing from the registry keeps that.
 struct MailDialogValues {

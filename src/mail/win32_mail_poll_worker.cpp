@@ -1,6 +1,7 @@
 #include "mail/win32_mail_poll_worker.h"
 
-#include "device/win32_device_port.h"
+#include <optional>
+
 #include "mail/mail_poll_loop.h"
 #include "mail/mail_status_order.h"
 #include "mail/win32_mail_library.h"
@@ -39,8 +40,12 @@ public:
 
 class MailPollWorker {
 public:
-    bool Start() {
+    bool Start(DevicePort& device) {
         if (thread_) return true;
+        UseDeviceForMailReports(device);
+        loop_.emplace(TheSettings(), TheMailPollFlags(),
+                      MailPollServices{event_, clock_, library_, device, power_, status_}, gate_,
+                      TheMailStatusOrder(), &MailCheckCallback);
         thread_.reset(CreateThread(nullptr, 0, &MailPollWorker::Main, this, 0, nullptr));
         return static_cast<bool>(thread_);
     }
@@ -58,21 +63,15 @@ public:
     }
 
 private:
-    static DWORD WINAPI Main(void* self) { return static_cast<MailPollWorker*>(self)->loop_.Run(); }
+    static DWORD WINAPI Main(void* self) { return static_cast<MailPollWorker*>(self)->loop_->Run(); }
 
     Win32PollEvent event_;
     SleepClock clock_;
     Win32MailLibrary library_;
-    Win32DevicePort device_;
     Win32PowerPort power_;
     WorkerStatusStrip status_;
     MailCheckGate gate_{StopWorkers};
-    MailPollLoop loop_{TheSettings(),
-                       TheMailPollFlags(),
-                       {event_, clock_, library_, device_, power_, status_},
-                       gate_,
-                       TheMailStatusOrder(),
-                       &MailCheckCallback};
+    std::optional<MailPollLoop> loop_;
     UniqueHandle thread_;
 };
 
@@ -84,7 +83,7 @@ MailPollWorker& TheWorker() {
 
 }  // namespace
 
-bool StartMailPollWorker() { return TheWorker().Start(); }
+bool StartMailPollWorker(DevicePort& device) { return TheWorker().Start(device); }
 void StopWorkersAndWake() { TheWorker().StopAndWake(); }
 bool StopMailPollWorker(DWORD timeoutMs) { return TheWorker().Stop(timeoutMs); }
 

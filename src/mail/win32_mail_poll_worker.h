@@ -4,6 +4,7 @@
 // and puts the machine back to sleep after a wake-up by the wake timer.
 #include <windows.h>
 
+#include "device/device_port.h"
 #include "mail/mail_poll_loop.h"
 #include "mail/mail_poll_ports.h"
 
@@ -19,8 +20,9 @@ public:
 // The process's StopWorkers, PollNow, PollBusy and ResuspendPending.
 MailPollFlags TheMailPollFlags();
 
-// Call once at the end of start-up, after the mail library is loaded.
-bool StartMailPollWorker();
+// Call once at the end of start-up, after the mail library is loaded. The worker and the
+// reports of its checks reach the device through `device`, which must outlive them.
+bool StartMailPollWorker(DevicePort& device);
 // The first step of shutdown for the workers: sets StopWorkers under the lock the mail
 // worker holds while it starts a check, so that no check starts after this returns and
 // one started before it is there for GetMailAbort; then wakes the worker.

@@ -3,10 +3,11 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "device/device_codes.h"
-#include "device/win32_device_channel.h"
+#include "device/device_port.h"
 #include "mail/mail_poll_flags.h"
 #include "mail/mail_report.h"
 #include "mail/mail_status_order.h"
@@ -20,6 +21,8 @@
 namespace qp {
 
 namespace {
+
+std::atomic<DevicePort*> reportDevice{nullptr};
 
 constexpr UINT kBalloonTimeoutMs = 10000;
 constexpr int kBlinkCycles = 20;
@@ -85,6 +88,8 @@ void Blink() {
 
 }  // namespace
 
+void UseDeviceForMailReports(DevicePort& device) { reportDevice = &device; }
+
 // The flags are cleared once the status strip and the LED show the outcome: from then
 // on the worker may start its next check or put the machine back to sleep, and the
 // power query never overtakes the LED command. The notifications come after that.
@@ -100,7 +105,7 @@ void MailCheckCallback(int32_t newCount, int32_t resultCode) {
     Win32StatusStrip status;
     TheMailStatusOrder().Report(status, report.statusText);
     if (report.led != MailReport::Led::Keep)
-        SendDeviceCommand(report.led == MailReport::Led::On ? kLedOn : kLedOff);
+        reportDevice.load()->SendCommand(report.led == MailReport::Led::On ? kLedOn : kLedOff);
     EndCheck(TheMailPollFlags());
     if (report.led != MailReport::Led::On) return;
 

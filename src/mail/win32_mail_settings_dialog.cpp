@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
-#include "app/dialog.h"
-#include "shared/process_state.h"
-#include "buttons/win32_file_chooser.h"
-#include "buttons/win32_launch_button.h"
 #include "mail/mail_dialog_rules.h"
 #include "mail/mail_dialog_values.h"
 #include "mail/win32_mail_poll_worker.h"
 #include "mail_settings_ids.h"
 #include "settings/settings.h"
+#include "shared/process_state.h"
+#include "ui/win32_dialog.h"
+#include "ui/win32_file_chooser.h"
+#include "ui/win32_icon_button.h"
 
 namespace qp {
 
@@ -157,7 +157,7 @@ private:
     TipControl& tips_;
     RegistryApi& registry_;
     MailDialogValues values_;
-    LaunchButton programButton_;
+    IconButton programButton_;
     bool pollNowRequested_ = false;
 };
 

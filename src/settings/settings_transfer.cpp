@@ -1,10 +1,11 @@
 #include "settings/settings_transfer.h"
 
+#include "settings/mail_settings.h"
+
 namespace qp {
 namespace {
 
 const char* const kMachineKey = "TZK\\VRX\\0.01";
-const char* const kUserKey = "VRX\\0.01";
 const char* const kTrayMirrorKey = "QPD\\0.01";
 
 void TransferMachineGroup(RegistryKey& key, Settings& s) {
@@ -23,16 +24,7 @@ void TransferMachineGroup(RegistryKey& key, Settings& s) {
 
 // The user group after MailProgram, which is read first on its own to detect a first run.
 void TransferUserGroupRest(RegistryKey& key, Settings& s) {
-    key.TransferString("MailHost", s.MailHost);
-    key.TransferString("MailPgmParam", s.MailPgmParam);
-    key.TransferDword("MailPollEn", s.MailPollEn);
-    key.TransferDword("MailPollTime", s.MailPollTime);
-    key.TransferString("MailProgram", s.MailProgram);
-    key.TransferString("MailPwd", s.MailPwd);
-    key.TransferString("MailUser", s.MailUser);
-    key.TransferDword("ServerType", s.ServerType);
-    key.TransferDword("SusMailPollEn", s.SusMailPollEn);
-    key.TransferDword("SusMailPollTime", s.SusMailPollTime);
+    TransferMailSettings(key, s);
     key.TransferString("LastNewTimeStamp", s.LastNewTimeStamp);
     key.TransferDword("Sound", s.Sound);
     key.TransferDword("ShowMessage", s.ShowMessage);
@@ -47,12 +39,12 @@ void SetFirstRunUserValues(Settings& s, std::string timeStamp) {
     s.MailHost.clear();
     s.MailPgmParam = "/mail";
     s.MailPollEn = 0;
-    s.MailPollTime = 5;
+    s.MailPollTime = kDefaultMailPollTime;
     s.MailPwd.clear();
     s.MailUser.clear();
     s.ServerType = 0;
     s.SusMailPollEn = 0;
-    s.SusMailPollTime = 30;
+    s.SusMailPollTime = kDefaultSusMailPollTime;
     s.Sound = 0;
     s.ShowMessage = 1;
     s.Style = 1;
@@ -74,7 +66,7 @@ int Save(SettingsStore& store, RegistryApi& registry) {
     TransferMachineGroup(key, s);
 
     key.SetRoot(kHkeyCurrentUser);
-    key.OpenSubKey(kUserKey);
+    key.OpenSubKey(kUserGroupKey);
     key.TransferString("MailProgram", s.MailProgram);
     TransferUserGroupRest(key, s);
     return 0;
@@ -92,7 +84,7 @@ int Load(SettingsStore& store, RegistryApi& registry, SettingsHost& host) {
     if (machine.Lock == 1) host.ApplyLock();
 
     key.SetRoot(kHkeyCurrentUser);
-    key.OpenSubKey(kUserKey);
+    key.OpenSubKey(kUserGroupKey);
     Settings user = store.Copy();
     if (key.TransferString("MailProgram", user.MailProgram) != kErrorSuccess) {
         SetFirstRunUserValues(user, host.CurrentTimeStamp());

@@ -4,7 +4,7 @@
 // exchange between its controls and its values.
 #include <windows.h>
 
-#include "app/data_exchange.h"
+#include "ui/win32_data_exchange.h"
 
 namespace qp {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "buttons/file_filter.h"
+#include "ui/file_filter.h"
 
 namespace qp {
 namespace {

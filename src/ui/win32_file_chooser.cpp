@@ -1,4 +1,4 @@
-#include "buttons/win32_file_chooser.h"
+#include "ui/win32_file_chooser.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "buttons/file_filter.h"
+#include "ui/file_filter.h"
 
 namespace qp {
 

@@ -1,4 +1,4 @@
-#include "buttons/win32_tip_control.h"
+#include "ui/win32_tip_control.h"
 
 #include <commctrl.h>
 

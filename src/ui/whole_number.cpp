@@ -1,4 +1,4 @@
-#include "settings/whole_number.h"
+#include "ui/whole_number.h"
 
 #include <limits>
 

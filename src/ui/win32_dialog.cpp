@@ -1,4 +1,4 @@
-#include "app/dialog.h"
+#include "ui/win32_dialog.h"
 
 namespace qp {
 

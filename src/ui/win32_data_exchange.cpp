@@ -1,10 +1,10 @@
-#include "app/data_exchange.h"
+#include "ui/win32_data_exchange.h"
 
 #include <string>
 #include <vector>
 
+#include "ui/whole_number.h"
 #include "win32/message_box.h"
-#include "settings/whole_number.h"
 
 namespace qp {
 
