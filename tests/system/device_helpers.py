@@ -7,6 +7,7 @@ import shutil
 import time
 
 import quilpad_harness as qh
+from quilpad_keys import MACHINE_KEY
 
 DRIVER_SYS = qh.WIN_BUILD / "bin" / "tzk0001.sys"
 TZKCTL_EXE = qh.WIN_BUILD / "bin" / "tzkctl.exe"
@@ -14,7 +15,6 @@ DEVICE_IOCTL_EXE = qh.WIN_BUILD / "testbin" / "device_ioctl.exe"
 TOUCH_FILE_EXE = qh.WIN_BUILD / "testbin" / "touch_file.exe"
 
 DRIVER_WIN = r"C:\windows\system32\drivers\tzk0001.sys"
-MACHINE_KEY = r"HKLM\software\TZK\VRX\0.01"
 MEDIA_PLAYER_WIN = r"C:\Program Files\Windows Media Player\wmplayer.exe"
 
 READ_BUTTON = 0x222000

@@ -16,6 +16,7 @@ import time
 from pathlib import Path
 
 import wine_arch
+from quilpad_keys import STATUS_STRIP, WM_CLOSE
 
 REPO_ROOT = Path(__file__).resolve().parents[2]
 # The build under test and its Wine: QP_ARCH's choice, else the 32-bit program where the host
@@ -529,6 +530,18 @@ def xvfb_screenshot(display, path):
 
 # ---- the program and the probe ------------------------------------------------------------
 
+def center(rect):
+    left, top, right, bottom = rect
+    return (left + right) // 2, (top + bottom) // 2
+
+
+def to_pixels(rect, scale_x, scale_y):
+    """A template's (x, y, width, height) in dialog units as [left, top, right, bottom]."""
+    x, y, w, h = rect
+    return [round(x * scale_x), round(y * scale_y), round((x + w) * scale_x),
+            round((y + h) * scale_y)]
+
+
 class Quilpad:
     """Quilpad installed in a prefix: everything from the build's bin/ copied into
     C:\\Program Files\\Quilpad."""
@@ -548,6 +561,11 @@ class Quilpad:
         return self.prefix.start([INSTALL_DIR_WIN + r"\Quilpad.exe", *args],
                                  cwd=self.install_dir, log_name=f"quilpad-{self._starts}.log",
                                  lc_all=lc_all, extra_env=extra_env)
+
+    def start_and_wait(self, probe, **options):
+        """Starts Quilpad and waits for its bar: (the WineProcess, the bar)."""
+        run = self.start(**options)
+        return run, probe.wait_for_bar(timeout=20)
 
 
 class ProbeError(HarnessError):
@@ -661,6 +679,22 @@ class Probe:
     def tray_icons(self):
         """The icons in Wine's own notification-area window: [{hwnd, rect}]."""
         return self._lookup("tray-icons")["icons"]
+
+    def popup_menus(self):
+        return [w for w in self.windows() if w["class"] == "#32768"]
+
+    def status_text(self):
+        """The text of the bar's status strip."""
+        return self.control(STATUS_STRIP)["text"]
+
+    def wait_for_status(self, predicate, what, timeout=20):
+        return wait_until(lambda: (lambda t: t if predicate(t) else None)(self.status_text()),
+                          timeout, what)
+
+    def hide_bar(self):
+        """Closes the bar as its close box does (it only hides) and waits until it is hidden."""
+        self.post(WM_CLOSE)
+        wait_until(lambda: not self.find()["visible"], 10, "the window to hide")
 
     def wait_for_bar(self, timeout=10, visible=True):
         def ready():

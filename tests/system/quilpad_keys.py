@@ -33,6 +33,7 @@ FIRST_RUN_MACHINE_VALUES = {
 }
 
 SLOT_BUTTONS = (1000, 1023, 1024, 1025)
+STATUS_STRIP = 1003
 # The clear and browse buttons of every slot and the delete-all button.
 SMALL_BUTTONS = (1001, 1029, 1030, 1031, 1032, 1040, 1004, 1033, 1034, 1035, 1036)
 

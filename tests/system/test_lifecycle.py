@@ -12,14 +12,8 @@ LOCK_MESSAGE = ("The QPD was already locked! \n\n"
                 "You could not change the application assigned to this button.")
 
 
-def start_and_wait(quilpad, probe):
-    run = quilpad.start()
-    bar = probe.wait_for_bar(timeout=20)
-    return run, bar
-
-
 def test_starts_centred_in_the_template_layout_without_a_taskbar_button(quilpad, probe):
-    _, bar = start_and_wait(quilpad, probe)
+    _, bar = quilpad.start_and_wait(probe)
     assert bar["style"] & WS_CAPTION == WS_CAPTION
     assert bar["exstyle"] & WS_EX_TOOLWINDOW
     assert not bar["exstyle"] & WS_EX_APPWINDOW
@@ -30,7 +24,7 @@ def test_starts_centred_in_the_template_layout_without_a_taskbar_button(quilpad,
 
 
 def test_second_instance_ends_silently_and_leaves_the_first_alone(quilpad, probe):
-    first, bar = start_and_wait(quilpad, probe)
+    first, bar = quilpad.start_and_wait(probe)
     second = quilpad.start()
     assert second.wait(20, "the second instance to end") == 0
     assert probe.message_boxes() == []
@@ -41,7 +35,7 @@ def test_second_instance_ends_silently_and_leaves_the_first_alone(quilpad, probe
 
 @pytest.mark.parametrize("end", ["esc", "enter", "tray exit", "floating exit"])
 def test_every_way_out_ends_the_program_and_saves(quilpad, probe, prefix, end):
-    run, _ = start_and_wait(quilpad, probe)
+    run, _ = quilpad.start_and_wait(probe)
     # Whatever is missing from the registry now is written back by the save at the end.
     assert prefix.reg_delete(USER_KEY, "Style")
     assert prefix.reg_delete(MACHINE_KEY, "ProgramFile3")
@@ -59,7 +53,7 @@ def test_every_way_out_ends_the_program_and_saves(quilpad, probe, prefix, end):
 
 @pytest.mark.parametrize("close", ["close box", "system menu"])
 def test_closing_hides_the_window_and_the_program_keeps_running(quilpad, probe, prefix, close):
-    run, _ = start_and_wait(quilpad, probe)
+    run, _ = quilpad.start_and_wait(probe)
     assert prefix.reg_delete(USER_KEY, "Style")
     if close == "close box":
         probe.post(WM_CLOSE)
@@ -93,7 +87,7 @@ def test_lock_tells_the_user_hides_the_small_buttons_and_refuses_drops(quilpad, 
 def test_lock_other_than_one_changes_nothing(quilpad, probe, prefix, lock):
     if lock is not None:
         prefix.reg_set(MACHINE_KEY, "Lock", "REG_DWORD", lock)
-    start_and_wait(quilpad, probe)
+    quilpad.start_and_wait(probe)
     assert probe.message_boxes(exe="Quilpad.exe") == []
     for button in SMALL_BUTTONS:
         # The fifth slot's spare buttons are hidden by the template itself.

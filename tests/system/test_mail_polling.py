@@ -11,7 +11,7 @@ import device_helpers
 import quilpad_harness as qh
 from quilpad_keys import DEFAULT_MAIL_PROGRAM, DEFAULT_WAVE_PATH, USER_KEY, write_user_group
 from silent_server import SilentServer
-from test_mail_reports import configure, dovecot, empty_mailbox, status_text, wait_for_status  # noqa: F401
+from test_mail_reports import configure, dovecot, empty_mailbox  # noqa: F401
 
 WM_POWERBROADCAST = 0x0218
 PBT_APMQUERYSUSPEND = 0
@@ -81,12 +81,12 @@ def test_a_timer_wake_polls_then_the_power_query_puts_the_machine_back_to_sleep(
         quilpad, probe, prefix, dovecot, reply, power_call):
     run, device = start_for_suspend_polling(quilpad, probe, prefix, reply, dovecot=dovecot)
     # Periodic polling is off: nothing was checked at start-up, the strip shows its blank.
-    assert status_text(probe) == " "
+    assert probe.status_text() == " "
 
     timer_wake(probe)
     log = device.wait_for_log(lambda log: POWER_QUERY in log, 20, "the power query")
     assert log == [0, POWER_QUERY], "the report's LED command comes first"
-    assert status_text(probe).startswith("You have 0 new emails, since ")
+    assert probe.status_text().startswith("You have 0 new emails, since ")
     # Suspend (1,0) for replies 1 to 3, hibernate (0,0) for 4; never forced.
     qh.wait_until(lambda: power_calls(run), 10, "the power call")
     assert power_calls(run) == [power_call]
@@ -119,11 +119,11 @@ def test_a_user_resume_after_a_timer_wake_keeps_the_poll_but_not_the_power_query
     run, device = start_for_suspend_polling(quilpad, probe, prefix, 1,
                                             host=f"plain:127.0.0.1:{silent_server.port}")
     timer_wake(probe)
-    wait_for_status(probe, lambda t: t == START_TEXT, "the wake-up check to start")
+    probe.wait_for_status(lambda t: t == START_TEXT, "the wake-up check to start")
     qh.wait_until(lambda: silent_server.accepted == 1, 10, "the check to reach the server")
     broadcast(probe, PBT_APMRESUMESUSPEND)
     silent_server.release()
-    wait_for_status(probe, lambda t: t != START_TEXT, "the wake-up check's report")
+    probe.wait_for_status(lambda t: t != START_TEXT, "the wake-up check's report")
 
     # A second wake-up cycle ends in its own power query; the first left none behind.
     timer_wake(probe)
@@ -140,7 +140,7 @@ def test_exit_during_a_check_against_a_silent_server_ends_at_once(quilpad, probe
                      MailHost=("REG_SZ", f"plain:127.0.0.1:{silent_server.port}"))
     run = quilpad.start()
     probe.wait_for_bar(timeout=20)
-    wait_for_status(probe, lambda t: t == START_TEXT, "the start-up check to start")
+    probe.wait_for_status(lambda t: t == START_TEXT, "the start-up check to start")
     qh.wait_until(lambda: silent_server.accepted == 1, 10, "the check to reach the server")
     probe.command(32777)  # Sound on: only the save at the end writes it to the user group
     probe.command(32774)

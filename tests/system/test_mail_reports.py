@@ -38,15 +38,6 @@ def configure(prefix, dovecot, server_type=IMAP, polling=1, password=None, host=
                      LastNewTimeStamp=("REG_SZ", STAMP))
 
 
-def status_text(probe):
-    return probe.control(1003)["text"]
-
-
-def wait_for_status(probe, predicate, what, timeout=20):
-    return qh.wait_until(lambda: (lambda t: t if predicate(t) else None)(status_text(probe)),
-                         timeout, what)
-
-
 def empty_mailbox(dovecot):
     for sub in ("new", "cur"):
         for message in (dovecot.maildir("alice") / sub).iterdir():
@@ -63,8 +54,8 @@ def test_new_mail_is_counted_and_lights_the_led(quilpad, probe, prefix, dovecot,
     configure(prefix, dovecot, server_type)
     quilpad.start()
     probe.wait_for_bar(timeout=20)
-    wait_for_status(probe, lambda t: t.startswith("You have"), "the report")
-    assert status_text(probe) == f"You have 3 new emails, since {STAMP}"
+    probe.wait_for_status(lambda t: t.startswith("You have"), "the report")
+    assert probe.status_text() == f"You have 3 new emails, since {STAMP}"
     device = device_helpers.Device(prefix)
     qh.wait_until(lambda: device.state()["led"] == 1, 10, "the mail LED on")
 
@@ -76,8 +67,8 @@ def test_no_new_mail_switches_the_led_off(quilpad, probe, prefix, dovecot):
     configure(prefix, dovecot)
     quilpad.start()
     probe.wait_for_bar(timeout=20)
-    wait_for_status(probe, lambda t: t.startswith("You have"), "the report")
-    assert status_text(probe) == f"You have 0 new emails, since {STAMP}"
+    probe.wait_for_status(lambda t: t.startswith("You have"), "the report")
+    assert probe.status_text() == f"You have 0 new emails, since {STAMP}"
     device = device_helpers.Device(prefix)
     qh.wait_until(lambda: 0 in device.log(), 10, "the LED-off command")
     assert device.state()["led"] == 0
@@ -95,7 +86,7 @@ def test_a_failed_check_only_replaces_the_status_text(quilpad, probe, prefix, do
         configure(prefix, dovecot, host="no-such-host.invalid")
     quilpad.start()
     probe.wait_for_bar(timeout=20)
-    wait_for_status(probe, lambda t: t == expected, expected)
+    probe.wait_for_status(lambda t: t == expected, expected)
     device = device_helpers.Device(prefix)
     assert 0 not in device.log() and 1 not in device.log()
 
@@ -109,7 +100,7 @@ def test_restamp_checks_at_once_from_now_even_with_polling_off(quilpad, probe, p
     probe.wait_for_bar(timeout=20)
     before = qh.local_stamp(time.time())
     probe.command(32776)
-    text = wait_for_status(probe, lambda t: t.startswith("You have"), "the report")
+    text = probe.wait_for_status(lambda t: t.startswith("You have"), "the report")
     stamp = prefix.reg_get(USER_KEY, "LastNewTimeStamp")
     assert stamp >= before
     assert text == f"You have 0 new emails, since {stamp}"
@@ -167,7 +158,7 @@ def test_new_mail_blinks_the_tray_icon_until_acknowledged(quilpad, probe, prefix
     configure(prefix, dovecot)
     run = quilpad.start(extra_env={"WINEDEBUG": "fixme-all,trace+systray"})
     probe.wait_for_bar(timeout=20)
-    wait_for_status(probe, lambda t: t.startswith("You have 1"), "the report")
+    probe.wait_for_status(lambda t: t.startswith("You have 1"), "the report")
     # The balloon, then one change a second while the icon blinks.
     start = tray_updates(run)
     qh.wait_until(lambda: tray_updates(run) >= start + 4, 10, "the icon to blink")

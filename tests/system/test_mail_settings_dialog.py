@@ -10,7 +10,7 @@ import pytest
 import device_helpers
 import quilpad_harness as qh
 from quilpad_keys import USER_KEY, write_user_group
-from test_mail_reports import dovecot, empty_mailbox, status_text, wait_for_status  # noqa: F401
+from test_mail_reports import dovecot, empty_mailbox  # noqa: F401
 
 TITLE = "Mail received function Setting"
 CHOOSER_TITLE = "Open a File"
@@ -180,12 +180,6 @@ def choose_program(probe, windows, pid, windows_path):
                   "the chooser to close")
 
 
-def to_pixels(rect, scale_x, scale_y):
-    x, y, w, h = rect
-    return [round(x * scale_x), round(y * scale_y), round((x + w) * scale_x),
-            round((y + h) * scale_y)]
-
-
 # ---- the dialog as the template makes it ------------------------------------------------------
 
 def test_template_controls_tab_order_and_icon_button(quilpad, probe, windows):
@@ -204,7 +198,7 @@ def test_template_controls_tab_order_and_icon_button(quilpad, probe, windows):
         assert bool(got["style"] & WS_TABSTOP) == takes_focus, control_id
         # A closed drop-down combo box is one line high; its height holds the list.
         corners = 3 if cls == "ComboBox" else 4
-        for have, want in zip(got["rect"][:corners], to_pixels(rect, scale_x, scale_y)):
+        for have, want in zip(got["rect"][:corners], qh.to_pixels(rect, scale_x, scale_y)):
             assert abs(have - want) <= 2, (control_id, got["rect"])
 
     style = {c["id"]: c["style"] for c in controls if c["id"] in (1004, 1007, 1010, 1011, 1013,
@@ -512,6 +506,6 @@ def test_new_server_settings_are_checked_at_once_without_a_restart(quilpad, prob
     choose_server(probe, 1)
     click(probe, OK)
     wait_closed(probe)
-    wait_for_status(probe, lambda t: t.startswith("You have"), "the check's report")
-    assert status_text(probe) == f"You have 2 new emails, since {stamp}"
+    probe.wait_for_status(lambda t: t.startswith("You have"), "the check's report")
+    assert probe.status_text() == f"You have 2 new emails, since {stamp}"
     qh.wait_until(lambda: device.state()["led"] == 1, 10, "the mail LED on")

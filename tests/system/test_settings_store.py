@@ -19,12 +19,6 @@ def values_without_default(prefix, key):
     return values
 
 
-def start_and_wait(quilpad, probe):
-    run = quilpad.start()
-    probe.wait_for_bar(timeout=20)
-    return run
-
-
 def import_values(prefix, tmp_path, key, values):
     """Writes values too long for a command line, through a .reg file: str as REG_SZ, bytes
     as REG_BINARY."""
@@ -44,7 +38,7 @@ def import_values(prefix, tmp_path, key, values):
 @pytest.mark.stamps
 def test_first_run_writes_the_complete_set_of_both_groups(prefix, quilpad, probe):
     before = qh.local_stamp(time.time())
-    start_and_wait(quilpad, probe)
+    quilpad.start_and_wait(probe)[0]
     after = qh.local_stamp(time.time())
 
     user = values_without_default(prefix, USER_KEY)
@@ -61,7 +55,7 @@ def test_param_takes_the_last_present_name_and_is_saved_under_all_five(prefix, q
     write_user_group(prefix)
     prefix.reg_set(MACHINE_KEY, "Param0", "REG_SZ", "/first")
     prefix.reg_set(MACHINE_KEY, "Param4", "REG_SZ", "/play /last")
-    start_and_wait(quilpad, probe)  # start-up ends with a save
+    quilpad.start_and_wait(probe)[0]  # start-up ends with a save
     for n in range(5):
         assert prefix.reg_get(MACHINE_KEY, f"Param{n}") == "/play /last"
 
@@ -70,7 +64,7 @@ def test_mail_program_of_another_type_is_ignored_without_a_first_run(prefix, qui
     write_user_group(prefix, MailProgram=("REG_EXPAND_SZ", r"%WINDIR%\mail.exe"),
                      MailHost=("REG_SZ", "mail.example.org"), MailPollTime=("REG_DWORD", 17),
                      MailPgmParam=(None, None))
-    start_and_wait(quilpad, probe)
+    quilpad.start_and_wait(probe)[0]
 
     assert prefix.reg_get(USER_KEY, "MailHost") == "mail.example.org"
     assert prefix.reg_get(USER_KEY, "MailPollTime") == 17
@@ -84,7 +78,7 @@ def test_mail_program_of_another_type_is_ignored_without_a_first_run(prefix, qui
 def test_style_stored_as_text_is_ignored(prefix, quilpad, probe):
     # With Style 2 and the floating option the bar would start captionless.
     write_user_group(prefix, Style=("REG_SZ", "2"), FloatStyleOption=("REG_DWORD", 1))
-    start_and_wait(quilpad, probe)
+    quilpad.start_and_wait(probe)[0]
     assert probe.find()["style"] & WS_CAPTION == WS_CAPTION
     # The setting kept its value from before the load, which the save writes back as a number.
     assert prefix.reg_type(USER_KEY, "Style") == "REG_DWORD"
@@ -98,7 +92,7 @@ def test_values_of_any_length_and_of_wrong_types_lose_nothing(prefix, quilpad, p
     import_values(prefix, tmp_path, USER_KEY, {"MailHost": long_host})
     import_values(prefix, tmp_path, MACHINE_KEY,
                   {"ProgramFile1": long_path, "ProgramFile2": b"\xff" * 65536})
-    run = start_and_wait(quilpad, probe)
+    run = quilpad.start_and_wait(probe)[0]
     probe.command(32774)  # Exit saves once more
     assert run.wait(20) == 0
 

@@ -9,10 +9,8 @@ from pathlib import Path
 
 import quilpad_harness as qh
 import xdnd_drop
+from quilpad_keys import MACHINE_KEY, SLOT_BUTTONS as SLOT_IDS, USER_KEY
 
-MACHINE_KEY = r"HKLM\software\TZK\VRX\0.01"
-USER_KEY = r"HKCU\software\VRX\0.01"
-SLOT_IDS = [1000, 1023, 1024, 1025]
 CLEAR_IDS = [1001, 1029, 1030, 1031]
 BROWSE_IDS = [1004, 1033, 1034, 1035]
 SLOTS_DIR_WIN = r"C:\slots"
@@ -23,11 +21,6 @@ VK_DOWN = 0x28
 
 
 # ---- helpers ------------------------------------------------------------------------------
-
-def center(rect):
-    left, top, right, bottom = rect
-    return (left + right) // 2, (top + bottom) // 2
-
 
 def screen_rect(probe, control_id):
     control = probe.control(control_id)
@@ -110,10 +103,6 @@ def dos_path(host_path):
     return "Z:" + str(host_path).replace("/", "\\")
 
 
-def status_text(probe):
-    return probe.control(1003)["text"]
-
-
 # ---- screenshots --------------------------------------------------------------------------
 
 class Screen:
@@ -186,8 +175,8 @@ def test_browse_assigns_the_chosen_file_and_saves(quilpad, probe, windows):
     windows.choose(chooser, tool)
 
     wait_for_slot_files(prefix, [tool, "", "", ""])
-    assert status_text(probe) == tool
-    prefix.xdotool("mousemove", *center(screen_rect(probe, 1000)))
+    assert probe.status_text() == tool
+    prefix.xdotool("mousemove", *qh.center(screen_rect(probe, 1000)))
     windows.wait_for_tip("tool.exe")
 
 
@@ -199,14 +188,14 @@ def test_cancelled_browse_keeps_the_file_and_empties_the_status(quilpad, probe, 
     # Something to see replaced: a drop on slot 3 shows its path in the strip.
     (tmp_path / "dropped.txt").write_text("dropped")
     dropped = dos_path(tmp_path / "dropped.txt")
-    assert xdnd_drop.drop_files(prefix.display, *center(screen_rect(probe, 1025)),
+    assert xdnd_drop.drop_files(prefix.display, *qh.center(screen_rect(probe, 1025)),
                                 [str(tmp_path / "dropped.txt")])
-    qh.wait_until(lambda: status_text(probe) == dropped, 10, "the dropped path in the strip")
+    qh.wait_until(lambda: probe.status_text() == dropped, 10, "the dropped path in the strip")
 
     probe.command(1033)
     windows.cancel(windows.wait_for_chooser(bar["pid"]))
 
-    qh.wait_until(lambda: status_text(probe) == "", 10, "an empty status strip")
+    qh.wait_until(lambda: probe.status_text() == "", 10, "an empty status strip")
     # The save after a cancel writes the slots as they stand, the unsaved drop included.
     wait_for_slot_files(prefix, ["", tool, "", dropped])
 
@@ -216,16 +205,16 @@ def test_clear_empties_one_slot_and_saves(quilpad, probe, windows, tmp_path):
     files = [install_program(prefix, f"p{slot}.exe") for slot in range(4)]
     start_bar(quilpad, probe, files=files)
     (tmp_path / "dropped.txt").write_text("dropped")
-    assert xdnd_drop.drop_files(prefix.display, *center(screen_rect(probe, 1000)),
+    assert xdnd_drop.drop_files(prefix.display, *qh.center(screen_rect(probe, 1000)),
                                 [str(tmp_path / "dropped.txt")])
-    qh.wait_until(lambda: status_text(probe) != "", 10, "the dropped path in the status strip")
+    qh.wait_until(lambda: probe.status_text() != "", 10, "the dropped path in the status strip")
     files[0] = dos_path(tmp_path / "dropped.txt")
 
     probe.command(1029)
 
     wait_for_slot_files(prefix, [files[0], "", files[2], files[3]])
-    assert status_text(probe) == ""
-    prefix.xdotool("mousemove", *center(screen_rect(probe, 1023)))
+    assert probe.status_text() == ""
+    prefix.xdotool("mousemove", *qh.center(screen_rect(probe, 1023)))
     windows.wait_for_tip(EMPTY_TIP)
     wait_for_look(prefix, probe, 1023, "pressed", "cleared")
 
@@ -238,7 +227,7 @@ def test_clear_all_button_empties_every_slot(quilpad, probe):
     probe.command(1040)
 
     wait_for_slot_files(prefix, ["", "", "", ""])
-    assert status_text(probe) == ""
+    assert probe.status_text() == ""
     screen = wait_for_look(prefix, probe, 1025, "pressed", "all-cleared")
     for slot_id in SLOT_IDS:
         rect = screen_rect(probe, slot_id)
@@ -268,7 +257,7 @@ def test_floating_menu_clears_all_while_locked(quilpad, probe, windows):
 # ---- the slot menu of the floating bar ----------------------------------------------------
 
 def open_slot_menu(prefix, probe, windows, pid, slot_id):
-    prefix.xdotool("mousemove", *center(screen_rect(probe, slot_id)), "click", 3)
+    prefix.xdotool("mousemove", *qh.center(screen_rect(probe, slot_id)), "click", 3)
     return windows.wait_for_menu(pid)
 
 
@@ -279,14 +268,14 @@ def test_slot_menu_browse_and_delete(quilpad, probe, windows):
     process, bar = start_bar(quilpad, probe, style=2, files=files)
     qh.wait_until(lambda: screen_rect(probe, 1023)[2] - screen_rect(probe, 1023)[0] == 23, 10,
                   "the floating layout")
-    strip_before = status_text(probe)
+    strip_before = probe.status_text()
 
     menu = open_slot_menu(prefix, probe, windows, bar["pid"], 1023)
     left, top, right, bottom = menu["rect"]
     # The localized browse text is far longer than the resource's "Browse ".
     assert right - left > 200
     # Right-aligned at the cursor (at the top of the screen it opens downwards).
-    cx, cy = center(screen_rect(probe, 1023))
+    cx, cy = qh.center(screen_rect(probe, 1023))
     assert abs(right - cx) <= 2
     probe.key(VK_DOWN)
     probe.key("enter")
@@ -294,15 +283,15 @@ def test_slot_menu_browse_and_delete(quilpad, probe, windows):
     assert chooser["title"] != BAR_CHOOSER_TITLE
     windows.choose(chooser, chosen)
     wait_for_slot_files(prefix, [files[0], chosen, files[2], files[3]])
-    assert status_text(probe) == strip_before
+    assert probe.status_text() == strip_before
 
     open_slot_menu(prefix, probe, windows, bar["pid"], 1023)
     probe.key(VK_DOWN)
     probe.key(VK_DOWN)
     probe.key("enter")
     wait_for_slot_files(prefix, [files[0], "", files[2], files[3]])
-    assert status_text(probe) == strip_before
-    prefix.xdotool("mousemove", *center(screen_rect(probe, 1023)))
+    assert probe.status_text() == strip_before
+    prefix.xdotool("mousemove", *qh.center(screen_rect(probe, 1023)))
     windows.wait_for_tip(EMPTY_TIP)
 
 
@@ -311,10 +300,10 @@ def test_slot_has_no_menu_in_the_default_layout(quilpad, probe, windows):
     tool = install_program(prefix, "tool.exe")
     process, bar = start_bar(quilpad, probe, files=[tool, tool, "", ""])
 
-    prefix.xdotool("mousemove", *center(screen_rect(probe, 1000)), "click", 3)
+    prefix.xdotool("mousemove", *qh.center(screen_rect(probe, 1000)), "click", 3)
     # The next button's tip shows that the right-click has been handled; an open menu
     # would hold the mouse and keep the tip from showing.
-    prefix.xdotool("mousemove", *center(screen_rect(probe, 1001)))
+    prefix.xdotool("mousemove", *qh.center(screen_rect(probe, 1001)))
     windows.wait_for_tip("Clear the button 1 definition")
 
     assert [m for m in windows.menus() if m["pid"] == bar["pid"]] == []
@@ -323,7 +312,7 @@ def test_slot_has_no_menu_in_the_default_layout(quilpad, probe, windows):
 # ---- launching ----------------------------------------------------------------------------
 
 def double_click(prefix, probe, control_id):
-    prefix.xdotool("mousemove", *center(screen_rect(probe, control_id)), "click", "--repeat", 2,
+    prefix.xdotool("mousemove", *qh.center(screen_rect(probe, control_id)), "click", "--repeat", 2,
         "--delay", 80, 1)
 
 
@@ -346,7 +335,7 @@ def test_double_click_follows_a_shortcut_and_its_tip_drops_the_suffix(quilpad, p
     start_bar(quilpad, probe, files=["", "", "", SLOTS_DIR_WIN + r"\Mail.lnk"])
     # The tip is read before the launch: the launched program may take the foreground, and
     # the bar's tips show only while it has it.
-    prefix.xdotool("mousemove", *center(screen_rect(probe, 1025)))
+    prefix.xdotool("mousemove", *qh.center(screen_rect(probe, 1025)))
     windows.wait_for_tip("Mail")
 
     double_click(prefix, probe, 1025)
@@ -380,13 +369,13 @@ def test_drop_of_three_files_keeps_the_third_without_saving(quilpad, probe, wind
         (tmp_path / name).write_text(name)
         dropped.append(tmp_path / name)
 
-    assert xdnd_drop.drop_files(prefix.display, *center(screen_rect(probe, 1024)),
+    assert xdnd_drop.drop_files(prefix.display, *qh.center(screen_rect(probe, 1024)),
                                 [str(p) for p in dropped])
 
     third = dos_path(dropped[2])
-    qh.wait_until(lambda: status_text(probe) == third, 10, "the third path in the status strip")
+    qh.wait_until(lambda: probe.status_text() == third, 10, "the third path in the status strip")
     assert slot_files(prefix)[2] == old
-    prefix.xdotool("mousemove", *center(screen_rect(probe, 1024)))
+    prefix.xdotool("mousemove", *qh.center(screen_rect(probe, 1024)))
     windows.wait_for_tip("three.txt")
 
     # The close box hides the bar and saves: the drop is written then.
@@ -399,12 +388,12 @@ def test_locked_slots_refuse_drops(quilpad, probe, tmp_path):
     old = install_program(prefix, "old.exe")
     start_bar(quilpad, probe, files=["", "", old, ""], lock=1)
     (tmp_path / "new.txt").write_text("new")
-    strip_before = status_text(probe)
+    strip_before = probe.status_text()
 
-    assert not xdnd_drop.drop_files(prefix.display, *center(screen_rect(probe, 1024)),
+    assert not xdnd_drop.drop_files(prefix.display, *qh.center(screen_rect(probe, 1024)),
                                     [str(tmp_path / "new.txt")])
 
-    assert status_text(probe) == strip_before
+    assert probe.status_text() == strip_before
     probe.post(0x0010)  # WM_CLOSE saves
     qh.wait_until(lambda: not probe.find()["visible"], 10, "the bar to hide")
     assert slot_files(prefix) == ["", "", old, ""]
@@ -456,7 +445,7 @@ def test_small_button_looks_pressed_only_while_held_down(quilpad, probe):
     wait_for_look(prefix, probe, 1001, "raised", "small-up")
     assert Screen.take(prefix, "small-icon").icon_pixels(screen_rect(probe, 1001), 5, 4) > 20
 
-    prefix.xdotool("mousemove", *center(screen_rect(probe, 1001)), "mousedown", 1)
+    prefix.xdotool("mousemove", *qh.center(screen_rect(probe, 1001)), "mousedown", 1)
     wait_for_look(prefix, probe, 1001, "pressed", "small-down")
     # Released away from the button: no click, the slot keeps its file.
     left, top, right, bottom = screen_rect(probe, 1001)
@@ -476,5 +465,5 @@ def test_tips_of_the_slots_and_small_buttons(quilpad, probe, windows):
                 1035: "Select an executable file for the button 4", 1040: "Delete All Setup",
                 1017: "Mail received function setting"}
     for control_id, text in expected.items():
-        prefix.xdotool("mousemove", *center(screen_rect(probe, control_id)))
+        prefix.xdotool("mousemove", *qh.center(screen_rect(probe, control_id)))
         windows.wait_for_tip(text)

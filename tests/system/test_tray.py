@@ -5,7 +5,7 @@ the screen as well as its callback posted."""
 import pytest
 
 import quilpad_harness as qh
-from quilpad_keys import (MIRROR_KEY, TRAY_CALLBACK, USER_KEY, WM_CLOSE, WM_LBUTTONDBLCLK,
+from quilpad_keys import (MIRROR_KEY, TRAY_CALLBACK, USER_KEY, WM_LBUTTONDBLCLK,
                           WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE, WM_NULL, WM_RBUTTONUP,
                           WS_CAPTION, write_user_group)
 
@@ -24,26 +24,12 @@ def tray(probe, mouse_message, icon_id=1):
     probe.send(WM_NULL)  # the posted callback has been handled when this returns
 
 
-def popup_menus(probe):
-    return [w for w in probe.windows() if w["class"] == "#32768"]
-
-
-def center(rect):
-    left, top, right, bottom = rect
-    return (left + right) // 2, (top + bottom) // 2
-
-
 def click_tray_icon(probe, *clicks):
     """Clicks the program's icon where Wine shows it on the screen, as a user would: the
     icon's own callback message and id then reach the program."""
     icon = qh.wait_until(probe.tray_icons, 10, "the tray icon")
     assert len(icon) == 1, icon
-    probe.prefix.xdotool("mousemove", *center(icon[0]["rect"]), *clicks)
-
-
-def hide(probe):
-    probe.post(WM_CLOSE)
-    qh.wait_until(lambda: not probe.find()["visible"], 10, "the window to hide")
+    probe.prefix.xdotool("mousemove", *qh.center(icon[0]["rect"]), *clicks)
 
 
 def test_tray_icon_is_shown_while_the_program_runs(quilpad, probe):
@@ -62,11 +48,11 @@ def test_right_click_opens_the_one_item_menu_whose_exit_ends_the_program(quilpad
     run = start(quilpad, probe)
     assert prefix.reg_delete(USER_KEY, "Style")
     tray(probe, message)
-    menu = qh.wait_until(lambda: popup_menus(probe), 10, "the tray menu")[0]
+    menu = qh.wait_until(lambda: probe.popup_menus(), 10, "the tray menu")[0]
     left, top, right, bottom = menu["rect"]
     # One item: a menu no taller than two text lines.
     assert 0 < bottom - top < 40
-    prefix.xdotool("mousemove", *center(menu["rect"]), "click", 1)
+    prefix.xdotool("mousemove", *qh.center(menu["rect"]), "click", 1)
     assert run.wait(20, "Exit from the tray menu") == 0
     assert prefix.reg_get(USER_KEY, "Style") == 1
 
@@ -78,7 +64,7 @@ def test_a_right_click_on_the_icon_opens_the_menu_and_a_double_click_shows_the_w
     # at once, or not, by the timing of two processes. So the menu's opening is read from
     # Wine's menu trace; what the open menu does is shown by the callbacks posted above.
     run = start(quilpad, probe, extra_env={"WINEDEBUG": "fixme-all,+menu"})
-    hide(probe)
+    probe.hide_bar()
     click_tray_icon(probe, "click", "--repeat", 2, "--delay", 80, 1)
     assert probe.wait_for_bar(timeout=10)["style"] & WS_CAPTION
 
@@ -90,25 +76,25 @@ def test_a_right_click_on_the_icon_opens_the_menu_and_a_double_click_shows_the_w
 @pytest.mark.parametrize("message", [WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEMOVE])
 def test_single_clicks_and_moves_do_nothing(quilpad, probe, message):
     start(quilpad, probe)
-    hide(probe)
+    probe.hide_bar()
     tray(probe, message)
     assert not probe.find()["visible"]
-    assert popup_menus(probe) == []
+    assert probe.popup_menus() == []
 
 
 def test_double_click_on_another_icon_id_is_ignored(quilpad, probe):
     start(quilpad, probe)
-    hide(probe)
+    probe.hide_bar()
     tray(probe, WM_LBUTTONDBLCLK, icon_id=2)
     tray(probe, WM_RBUTTONUP, icon_id=2)
     assert not probe.find()["visible"]
-    assert popup_menus(probe) == []
+    assert probe.popup_menus() == []
 
 
 @pytest.mark.parametrize("how", ["double click", "open command"])
 def test_double_click_and_open_show_the_window_again(quilpad, probe, how):
     start(quilpad, probe)
-    hide(probe)
+    probe.hide_bar()
     if how == "double click":
         tray(probe, WM_LBUTTONDBLCLK)
     else:
@@ -126,7 +112,7 @@ def test_toggles_write_the_tray_key_and_the_settings_follow_at_the_next_save(
     qh.wait_until(lambda: prefix.reg_get(MIRROR_KEY, name) == 1 - start_value, 10,
                   f"{name} under the tray key")
     assert prefix.reg_get(USER_KEY, name) == start_value
-    hide(probe)  # saves
+    probe.hide_bar()  # saves
     qh.wait_until(lambda: prefix.reg_get(USER_KEY, name) == 1 - start_value, 10,
                   f"{name} saved with the settings")
 

@@ -5,7 +5,7 @@ bar's menu and the About box."""
 import pytest
 
 import quilpad_harness as qh
-from quilpad_keys import (MACHINE_KEY, SLOT_BUTTONS, SMALL_BUTTONS, TRAY_CALLBACK, WM_CLOSE,
+from quilpad_keys import (MACHINE_KEY, SLOT_BUTTONS, SMALL_BUTTONS, TRAY_CALLBACK,
                           WM_LBUTTONDBLCLK, WM_NULL, WM_RBUTTONDOWN,
                           WM_SYSCOMMAND, WS_CAPTION, WS_EX_TOOLWINDOW, client_point,
                           write_user_group)
@@ -38,11 +38,6 @@ def start(quilpad, probe, style=1, floating=1):
 
 def double_click_tray(probe):
     probe.post(TRAY_CALLBACK, 1, WM_LBUTTONDBLCLK)
-
-
-def hide(probe):
-    probe.post(WM_CLOSE)
-    qh.wait_until(lambda: not probe.find()["visible"], 10, "the window to hide")
 
 
 def assert_floating(probe, bar):
@@ -85,7 +80,7 @@ def test_style_two_without_the_floating_option_starts_in_the_template_layout(qui
 def test_tray_double_click_brings_back_the_default_layout_centred(quilpad, probe):
     _, bar = start(quilpad, probe)
     strip_width = bar["client_rect"][2] - 85
-    hide(probe)
+    probe.hide_bar()
     double_click_tray(probe)
     bar = probe.wait_for_bar(timeout=10)
     assert_default(probe, bar, strip_width)
@@ -147,16 +142,12 @@ def test_double_click_on_the_free_area_hides_the_window(quilpad, probe):
     assert run.running()
 
 
-def popup_menus(probe):
-    return [w for w in probe.windows() if w["class"] == "#32768"]
-
-
 @pytest.mark.parametrize("style, has_menu", [(2, True), (1, False)])
 def test_right_click_opens_the_menu_only_on_the_floating_bar(quilpad, probe, style, has_menu):
     start(quilpad, probe, style=style, floating=1)
     probe.post(WM_RBUTTONDOWN, 0, client_point(106, 12))
     probe.send(WM_NULL)  # answered inside the menu's own loop once the menu is up
-    assert bool(popup_menus(probe)) == has_menu
+    assert bool(probe.popup_menus()) == has_menu
 
 
 @pytest.mark.parametrize("how", ["floating menu", "system menu"])

@@ -2,6 +2,8 @@
 
 import pytest
 
+import quilpad_harness as qh
+
 # id: (x, y, width, height) in dialog units, shown, accepts dropped files.
 TEMPLATE = {
     1000: ((5, 5, 35, 28), True, True),
@@ -36,12 +38,6 @@ def bar(quilpad, probe):
     return probe.wait_for_bar(timeout=20)
 
 
-def to_pixels(rect, scale_x, scale_y):
-    x, y, w, h = rect
-    return [round(x * scale_x), round(y * scale_y), round((x + w) * scale_x),
-            round((y + h) * scale_y)]
-
-
 def test_controls_carry_their_template_styles_and_places(bar, probe):
     controls = {c["id"]: c for c in probe.controls()}
     assert set(TEMPLATE) | {1003} <= set(controls)
@@ -55,12 +51,12 @@ def test_controls_carry_their_template_styles_and_places(bar, probe):
         assert control["visible"] == shown and control["enabled"] == shown, control_id
         assert bool(control["exstyle"] & WS_EX_ACCEPTFILES) == accepts_files, control_id
         assert bool(control["style"] & WS_TABSTOP) == (control_id == 1040), control_id
-        for got, want in zip(control["rect"], to_pixels(rect, scale_x, scale_y)):
+        for got, want in zip(control["rect"], qh.to_pixels(rect, scale_x, scale_y)):
             assert abs(got - want) <= 2, (control_id, control["rect"])
 
     strip = probe.control(1003)
     assert strip["class"] == "Static"
     assert strip["style"] & SS_TYPEMASK == SS_LEFTNOWORDWRAP
     assert strip["style"] & SS_CENTERIMAGE and strip["exstyle"] & WS_EX_STATICEDGE
-    for got, want in zip(strip["rect"], to_pixels(STATUS_STRIP, scale_x, scale_y)):
+    for got, want in zip(strip["rect"], qh.to_pixels(STATUS_STRIP, scale_x, scale_y)):
         assert abs(got - want) <= 2, strip["rect"]
