@@ -66,6 +66,16 @@ def prefix(request, prefix_template, xvfb, tmp_path):
     wine.close(keep=os.environ.get("QP_KEEP_PREFIX") == "1")
 
 
+@pytest.fixture(scope="module")
+def shared_prefix(prefix_template, xvfb, tmp_path_factory):
+    """One prefix for those tests of a module that put back whatever they change in it: a
+    prefix costs about two seconds to copy, warm up and tear down."""
+    work = tmp_path_factory.mktemp("shared")
+    wine = qh.WinePrefix.create(prefix_template, work / "prefix", xvfb.display, work)
+    yield wine
+    wine.close(keep=os.environ.get("QP_KEEP_PREFIX") == "1")
+
+
 @pytest.fixture
 def probe(prefix):
     if not qh.PROBE_EXE.is_file():
