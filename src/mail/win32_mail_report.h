@@ -3,9 +3,11 @@
 // mail LED, the balloon, the sound and the blinking tray icon.
 #include <cstdint>
 
+#include <vrxmail/mail_request.h>
+
 namespace qp {
 
 // Called by the mail library, on a thread of its own, once for every check started.
-void MailCheckCallback(int32_t newCount, int32_t resultCode);
+void VRXMAIL_CDECL MailCheckCallback(int32_t newCount, int32_t resultCode);
 
 }  // namespace qp
