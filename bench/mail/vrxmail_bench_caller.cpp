@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "mail_request.h"
+#include <vrxmail/mail_request.h>
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <thread>
 
 #include "mail_check.h"
-#include "mail_request.h"
+#include "vrxmail/mail_request.h"
 
 namespace vrxmail {
 

@@ -19,13 +19,6 @@ bool isAtom(const ImapToken& t, std::string_view text) {
   return t.kind == ImapToken::atom && equalsNoCase(t.text, text);
 }
 
-bool sendable(const std::string& s) {
-  for (const char c : s) {
-    if (c == '\r' || c == '\n' || c == '\0') return false;
-  }
-  return true;
-}
-
 // A quoted string holds 7-bit text only; anything else goes as a literal.
 bool quotable(const std::string& s) {
   for (const char c : s) {
@@ -48,27 +41,11 @@ std::string quoted(const std::string& s) {
 
 ImapSession::ImapSession(std::string user, std::string password, int64_t since,
                          int64_t (*clock)(), bool startTls)
-    : user_(std::move(user)),
-      password_(std::move(password)),
-      since_(since),
-      clock_(clock),
-      startTls_(startTls) {}
-
-void ImapSession::rememberIn(MailboxMemory& memory, std::string mailbox) {
-  memory_ = &memory;
-  mailbox_ = std::move(mailbox);
-}
-
-std::string ImapSession::takeOutput() { return std::exchange(output_, std::string()); }
+    : SessionBase(std::move(user), std::move(password), since, startTls), clock_(clock) {}
 
 void ImapSession::send(const std::string& command) {
   tag_ = "q" + std::to_string(nextTag_++);
   output_ += tag_ + " " + command + "\r\n";
-}
-
-void ImapSession::fail(int32_t code) {
-  outcome_ = {code, 0};
-  state_ = State::done;
 }
 
 void ImapSession::logout(int32_t count) {
@@ -96,15 +73,6 @@ int32_t ImapSession::awaitedCommandCode() const {
     case State::done: return outcome_.result;
   }
   return kBadCommandResponse;
-}
-
-void ImapSession::onConnectionLost() {
-  if (state_ == State::done) return;
-  if (state_ == State::logout) {
-    state_ = State::done;
-    return;
-  }
-  fail(awaitedCommandCode());
 }
 
 void ImapSession::onResponse(std::string_view response) {

@@ -15,12 +15,17 @@
 #include <string_view>
 #include <vector>
 
-#include "check_outcome.h"
-#include "mailbox_memory.h"
+#include "session_base.h"
 
 namespace vrxmail {
 
-class ImapSession {
+// What the conversation awaits.
+enum class ImapState {
+  greeting, tlsCapability, loginCapability, startTls, tlsUpgrade, capabilityAfterTls,
+  login, authenticate, capability, examine, search, fetch, logout, done
+};
+
+class ImapSession final : public SessionBase<ImapState, ImapState::logout> {
  public:
   // since and now are seconds since 1970 UTC; now is read again when the search is sent.
   ImapSession(std::string user, std::string password, int64_t since, int64_t (*clock)(),
@@ -28,27 +33,12 @@ class ImapSession {
 
   // One complete response: a line with any literals inline ("{n}\r\n" and n bytes).
   void onResponse(std::string_view response);
-  // The connection ended or sent more than allowed while a response was awaited.
-  void onConnectionLost();
-
-  std::string takeOutput();
-  bool finished() const { return state_ == State::done; }
-  // STARTTLS was answered OK: the stream must be secured before anything else is read or sent.
-  bool wantsTls() const { return state_ == State::tlsUpgrade; }
   // The stream is secured: everything learnt before is forgotten and asked again.
   void onTlsStarted();
-  CheckOutcome outcome() const { return outcome_; }
-  // The code a missing or broken answer in the current state stands for.
-  int32_t awaitedCommandCode() const;
-  // Answers an unchanged mailbox from memory and remembers the answer of a full check;
-  // mailbox names the server, the user and the mailbox.
-  void rememberIn(MailboxMemory& memory, std::string mailbox);
+  int32_t awaitedCommandCode() const override;
 
  private:
-  enum class State {
-    greeting, tlsCapability, loginCapability, startTls, tlsUpgrade, capabilityAfterTls,
-    login, authenticate, capability, examine, search, fetch, logout, done
-  };
+  using State = ImapState;
 
   void handleGreeting(std::string_view status, std::string_view tail);
   void handleLogin(std::string_view status, std::string_view tail);
@@ -81,19 +71,11 @@ class ImapSession {
   void afterLogin();
   void answered(int32_t count);
   void logout(int32_t count);
-  void fail(int32_t code);
 
-  std::string user_;
-  std::string password_;
-  int64_t since_;
   int64_t (*clock_)();
-  State state_ = State::greeting;
-  std::string output_;
   std::string tag_;
   unsigned nextTag_ = 1;
-  CheckOutcome outcome_;
 
-  bool startTls_ = false;
   bool hasStartTls_ = false;
   bool hasWithin_ = false;
   bool hasEsearch_ = false;
@@ -109,8 +91,6 @@ class ImapSession {
   uint64_t searchMin_ = 0;
   std::set<uint64_t> arrivedSince_;
 
-  MailboxMemory* memory_ = nullptr;
-  std::string mailbox_;
   bool hasCondstore_ = false;
   uint64_t uidValidity_ = 0;
   uint64_t uidNext_ = 0;

@@ -9,10 +9,10 @@
 #include "check_limits.h"
 #include "check_outcome.h"
 #include "mailbox_memory.h"
-#include "mail_request.h"
 #include "server_address.h"
 #include "tls_stream.h"
 #include "transport.h"
+#include "vrxmail/mail_request.h"
 
 namespace vrxmail {
 

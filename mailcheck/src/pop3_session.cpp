@@ -33,13 +33,6 @@ std::string_view afterStatus(std::string_view line) {
   return line;
 }
 
-bool sendable(const std::string& s) {
-  for (const char c : s) {
-    if (c == '\r' || c == '\n' || c == '\0') return false;
-  }
-  return true;
-}
-
 bool validUid(std::string_view uid) {
   if (uid.empty() || uid.size() > kMaxUidLength) return false;
   for (const char c : uid) {
@@ -52,26 +45,11 @@ bool validUid(std::string_view uid) {
 
 Pop3Session::Pop3Session(std::string user, std::string password, int64_t since,
                          ArrivalCache& cache, std::string cacheScope, bool startTls)
-    : user_(std::move(user)),
-      password_(std::move(password)),
-      since_(since),
+    : SessionBase(std::move(user), std::move(password), since, startTls),
       cache_(cache),
-      cacheScope_(std::move(cacheScope)),
-      startTls_(startTls) {}
-
-void Pop3Session::rememberIn(MailboxMemory& memory, std::string mailbox) {
-  memory_ = &memory;
-  mailbox_ = std::move(mailbox);
-}
-
-std::string Pop3Session::takeOutput() { return std::exchange(output_, std::string()); }
+      cacheScope_(std::move(cacheScope)) {}
 
 void Pop3Session::send(const std::string& command) { output_ += command + "\r\n"; }
-
-void Pop3Session::fail(int32_t code) {
-  outcome_ = {code, 0};
-  state_ = State::done;
-}
 
 void Pop3Session::quit() {
   outcome_ = {kSuccess, count_};
@@ -106,15 +84,6 @@ int32_t Pop3Session::awaitedCommandCode() const {
     case State::done: return outcome_.result;
   }
   return kBadCommandResponse;
-}
-
-void Pop3Session::onConnectionLost() {
-  if (state_ == State::done) return;
-  if (state_ == State::quit) {
-    state_ = State::done;
-    return;
-  }
-  fail(awaitedCommandCode());
 }
 
 void Pop3Session::onLine(std::string_view line) {

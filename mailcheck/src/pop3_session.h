@@ -15,39 +15,31 @@
 #include <string_view>
 
 #include "arrival_cache.h"
-#include "check_outcome.h"
-#include "mailbox_memory.h"
+#include "session_base.h"
 
 namespace vrxmail {
 
-class Pop3Session {
+// What the conversation awaits.
+enum class Pop3State {
+  greeting, capa, capaData, stls, tlsUpgrade, capaAfterTls, capaAfterTlsData,
+  user, pass, stat, uidl, top, topData, list, retr, retrData, quit, done
+};
+
+class Pop3Session final : public SessionBase<Pop3State, Pop3State::quit> {
  public:
   // cacheScope tells mailboxes apart in the cache (server and user).
   Pop3Session(std::string user, std::string password, int64_t since, ArrivalCache& cache,
               std::string cacheScope, bool startTls = false);
 
   void onLine(std::string_view line);
-  void onConnectionLost();
-
-  std::string takeOutput();
-  bool finished() const { return state_ == State::done; }
-  // STLS was answered +OK: the stream must be secured before anything else is read or sent.
-  bool wantsTls() const { return state_ == State::tlsUpgrade; }
   // The stream is secured: the capabilities are asked again.
   void onTlsStarted();
-  CheckOutcome outcome() const { return outcome_; }
-  int32_t awaitedCommandCode() const;
-  // Answers an unchanged mailbox from memory and remembers the answer of a full check;
-  // mailbox names the server, the user and the mailbox.
-  void rememberIn(MailboxMemory& memory, std::string mailbox);
+  int32_t awaitedCommandCode() const override;
   // Headers fetched by this check (TOP commands answered).
   uint32_t headersFetched() const { return headersFetched_; }
 
  private:
-  enum class State {
-    greeting, capa, capaData, stls, tlsUpgrade, capaAfterTls, capaAfterTlsData,
-    user, pass, stat, uidl, top, topData, list, retr, retrData, quit, done
-  };
+  using State = Pop3State;
 
   void handleGreeting(std::string_view line);
   void handleCapa(std::string_view line);
@@ -74,23 +66,15 @@ class Pop3Session {
   void askNext();
   void judge(int64_t arrival);
   void quit();
-  void fail(int32_t code);
   void send(const std::string& command);
 
-  std::string user_;
-  std::string password_;
-  int64_t since_;
   ArrivalCache& cache_;
   std::string cacheScope_;
-  State state_ = State::greeting;
-  std::string output_;
-  CheckOutcome outcome_;
   uint64_t current_ = 0;  // the message number being judged
   int32_t count_ = 0;
   std::string cacheKey_;
   std::string headers_;
   uint32_t headersFetched_ = 0;
-  bool startTls_ = false;
   bool hasStls_ = false;
   bool withoutTop_ = false;
   bool withoutUidl_ = false;
@@ -98,8 +82,6 @@ class Pop3Session {
   bool retrieved_ = false;
   bool inBody_ = false;
 
-  MailboxMemory* memory_ = nullptr;
-  std::string mailbox_;
   uint64_t messages_ = 0;    // as STAT gave them
   std::string statAnswer_;   // "STAT <messages> <octets>"
   std::string mailboxState_; // with the newest message's unique id, once known

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "mail_request.h"
 #include "transport.h"
+#include "vrxmail/mail_request.h"
 
 namespace vrxmail {
 

@@ -1,5 +1,5 @@
 #include "check_service.h"
-#include "vrxmail.h"
+#include "vrxmail/vrxmail.h"
 
 using vrxmail::CheckService;
 

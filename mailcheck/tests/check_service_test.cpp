@@ -12,7 +12,7 @@
 #include "support/conversation.h"
 #include "support/report_sink.h"
 #include "support/scripted_server.h"
-#include "vrxmail.h"
+#include "vrxmail/vrxmail.h"
 
 namespace vrxmail::testing {
 namespace {

@@ -6,10 +6,11 @@
 #include <mutex>
 #include <string>
 
+#include <vrxmail/mail_request.h>
+
 #include "device/device_port.h"
 #include "mail/mail_poll_flags.h"
 #include "mail/mail_poll_ports.h"
-#include "mail/mail_request.h"
 #include "mail/mail_status_order.h"
 #include "settings/settings.h"
 
@@ -57,7 +58,7 @@ public:
     static constexpr uint32_t kRetestPauseMs = 10;
 
     MailPollLoop(const SettingsStore& settings, MailPollFlags flags, MailPollServices services,
-                 MailCheckGate& gate, MailStatusOrder& order, MailCallback callback)
+                 MailCheckGate& gate, MailStatusOrder& order, vrxmail::MailCallback callback)
         : settings_(settings), flags_(flags), services_(services), gate_(gate), order_(order),
           callback_(callback) {}
 
@@ -80,9 +81,9 @@ private:
     MailPollServices services_;
     MailCheckGate& gate_;
     MailStatusOrder& order_;
-    const MailCallback callback_;
+    const vrxmail::MailCallback callback_;
     // The texts the library reads, replaced only while no check is outstanding.
-    MailRequest request_{};
+    vrxmail::MailRequest request_{};
     std::string host_, user_, password_, since_;
 };
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "mail/mail_request.h"
+#include <vrxmail/mail_request.h>
 
 namespace qp {
 
@@ -31,7 +31,7 @@ public:
     virtual bool HasGetNewMail() const = 0;
     // 0 when the check has started; the library then reports it once through the
     // request's callback, never before this returns.
-    virtual int32_t GetNewMail(MailRequest* request) = 0;
+    virtual int32_t GetNewMail(vrxmail::MailRequest* request) = 0;
 };
 
 class PowerPort {

@@ -1,14 +1,12 @@
 #include "mail/win32_mail_library.h"
 
-#include <cstddef>
-
 #include "win32/message_box.h"
 
 namespace qp {
 
 namespace {
 
-using GetNewMailEntry = int32_t(__cdecl*)(MailRequest*);
+using GetNewMailEntry = int32_t(__cdecl*)(vrxmail::MailRequest*);
 using CancelCallBackEntry = int32_t(__cdecl*)();
 
 // Written once on the user-interface thread before any worker exists; read-only after.
@@ -17,13 +15,6 @@ struct MailLibrary {
     CancelCallBackEntry cancelCallBack = nullptr;
 };
 MailLibrary library;
-
-// The library reads seven pointer-size fields: 28 bytes from the 32-bit program.
-static_assert(sizeof(MailRequest) == 7 * sizeof(void*), "seven pointer-size fields");
-static_assert(offsetof(MailRequest, Callback) == 6 * sizeof(void*), "the callback comes last");
-#ifndef _WIN64
-static_assert(sizeof(MailRequest) == 28, "28 bytes on 32-bit Windows");
-#endif
 
 // GetProcAddress's result through the one function type that converts to any other.
 template <class Entry>
@@ -66,7 +57,7 @@ bool LoadMailLibrary(HWND owner) {
 
 bool Win32MailLibrary::HasGetNewMail() const { return library.getNewMail != nullptr; }
 
-int32_t Win32MailLibrary::GetNewMail(MailRequest* request) {
+int32_t Win32MailLibrary::GetNewMail(vrxmail::MailRequest* request) {
     return library.getNewMail ? library.getNewMail(request) : -1;
 }
 

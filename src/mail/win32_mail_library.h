@@ -3,8 +3,9 @@
 // process ends.
 #include <windows.h>
 
+#include <vrxmail/mail_request.h>
+
 #include "mail/mail_poll_ports.h"
-#include "mail/mail_request.h"
 
 namespace qp {
 
@@ -22,7 +23,7 @@ void AbandonMailChecks();
 class Win32MailLibrary : public MailLibraryPort {
 public:
     bool HasGetNewMail() const override;
-    int32_t GetNewMail(MailRequest* request) override;
+    int32_t GetNewMail(vrxmail::MailRequest* request) override;
 };
 
 }  // namespace qp

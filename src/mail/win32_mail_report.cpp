@@ -93,7 +93,7 @@ void UseDeviceForMailReports(DevicePort& device) { reportDevice = &device; }
 // The flags are cleared once the status strip and the LED show the outcome: from then
 // on the worker may start its next check or put the machine back to sleep, and the
 // power query never overtakes the LED command. The notifications come after that.
-void MailCheckCallback(int32_t newCount, int32_t resultCode) {
+void VRXMAIL_CDECL MailCheckCallback(int32_t newCount, int32_t resultCode) {
     // A report that comes once the program is ending is dropped: the window it would
     // show in is going away.
     if (StopWorkers != 0) return;

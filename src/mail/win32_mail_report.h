@@ -3,6 +3,8 @@
 // mail LED, the balloon, the sound and the blinking tray icon.
 #include <cstdint>
 
+#include <vrxmail/mail_request.h>
+
 namespace qp {
 
 class DevicePort;
@@ -12,6 +14,6 @@ class DevicePort;
 void UseDeviceForMailReports(DevicePort& device);
 
 // Called by the mail library, on a thread of its own, once for every check started.
-void MailCheckCallback(int32_t newCount, int32_t resultCode);
+void VRXMAIL_CDECL MailCheckCallback(int32_t newCount, int32_t resultCode);
 
 }  // namespace qp

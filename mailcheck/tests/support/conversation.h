@@ -8,9 +8,9 @@
 
 #include "check_limits.h"
 #include "check_outcome.h"
-#include "mail_request.h"
 #include "server_address.h"
 #include "support/scripted_server.h"
+#include "vrxmail/mail_request.h"
 
 namespace vrxmail::testing {
 

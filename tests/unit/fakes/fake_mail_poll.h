@@ -74,16 +74,16 @@ public:
         int32_t serverType;
         std::string host, user, password, since;
         int32_t reserved;
-        MailCallback callback;
+        vrxmail::MailCallback callback;
     };
 
     bool HasGetNewMail() const override { return present; }
-    int32_t GetNewMail(MailRequest* request) override {
+    int32_t GetNewMail(vrxmail::MailRequest* request) override {
         {
             std::lock_guard<std::mutex> hold(lock_);
-            calls_.push_back({request->ServerType, request->Host, request->User,
-                              request->Password, request->Since, request->Reserved,
-                              request->Callback});
+            calls_.push_back({request->serverType, request->host, request->user,
+                              request->password, request->sinceStamp, request->reserved,
+                              request->callback});
         }
         if (onStart) onStart();
         return startResult;

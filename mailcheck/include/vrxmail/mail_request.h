@@ -1,4 +1,5 @@
-// The request record the program hands to GetNewMail, and the report callback.
+// The request record the program hands to GetNewMail, and the report callback: the
+// library's interface, shared by the library and the program.
 #pragma once
 
 #include <cstddef>
@@ -14,17 +15,19 @@ namespace vrxmail {
 
 enum ServerType : int32_t { kPop3 = 0, kImap = 1 };
 
+// Called once per started check: the number of new messages since the stamp (meaningful
+// only when resultCode is 0), and 0 or a failure code.
 using MailCallback = void(VRXMAIL_CDECL*)(int32_t newCount, int32_t resultCode);
 
 // Seven pointer-size fields, little endian: 28 bytes on the 32-bit Windows build, 56 on
 // the 64-bit one. The 32-bit fields are padded to a pointer's size by natural alignment.
 struct MailRequest {
-  int32_t serverType;
+  int32_t serverType;      // a ServerType
   const char* host;
   const char* user;
   const char* password;
-  const char* sinceStamp;
-  int32_t reserved;
+  const char* sinceStamp;  // "YYYY/MM/DD hh:mm", local time
+  int32_t reserved;        // always 0
   MailCallback callback;
 };
 
