@@ -30,6 +30,7 @@ from private_dovecot import PrivateDovecot  # noqa: E402
 BARE_CHOOSER_EXE = qh.WIN_BUILD / "testbin" / "bare_chooser.exe"
 BARE_CHOOSER_TITLE = "Quilpad bare chooser"
 NEW_HANDLES_SHOWN = 30
+MAPPING_SHOWN_KB = 32
 
 # Sized for about ten minutes on a two-core machine.
 DEFAULT_CYCLES = 500
@@ -81,6 +82,13 @@ def kinds_lines(program, floor):
     return lines
 
 
+def mapping_lines(program, floor):
+    """One line for each kind of mapping whose private memory grew by more than
+    MAPPING_SHOWN_KB in the program or the bare chooser, as kinds_lines does for handles."""
+    return [line for line in kinds_lines(program, floor)
+            if any(abs(int(figure)) > MAPPING_SHOWN_KB for figure in line.split()[-3:-1])]
+
+
 def new_handles_lines(before, after):
     new = [(value, *after[value]) for value in after if after[value] != before.get(value)]
     lines = [f"  {value:>8} {kind:<14}{name}" for value, kind, name in new[:NEW_HANDLES_SHOWN]]
@@ -108,6 +116,10 @@ def run(cycles, warm_up, fault_every, keep, only, show_new):
         device.power_reply(1)
         pid = qh.wait_until(lambda: soak_cycles.linux_pid(prefix), 10, "the program's process")
 
+        if only:
+            # The warm-up of a whole cycle begins with a check, which waits until the
+            # program has come up; one action alone may not wait for anything.
+            soak.new_mail_and_check(-1)
         for cycle in range(warm_up):
             soak.cycle(cycle, only)
         start = soak.census(pid)
@@ -148,6 +160,9 @@ def run(cycles, warm_up, fault_every, keep, only, show_new):
         print(figures_line("private memory (kB)", start["private_kb"], end["private_kb"],
                            PRIVATE_GOAL_KB, " kB",
                            floor=floor1[0]["private_kb"] - floor0[0]["private_kb"]))
+        for line in mapping_lines((start["private_by_mapping"], end["private_by_mapping"]),
+                                  (floor0[0]["private_by_mapping"], floor1[0]["private_by_mapping"])):
+            print(line)
         print(f"floor: bare_chooser.exe through the same {openings} chooser openings after "
               f"the warm-up's; goals count the growth above it")
         checks, reports = soak.checks - checks0, soak.reports - reports0

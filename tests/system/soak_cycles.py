@@ -254,7 +254,8 @@ class Soak:
 
     def census(self, pid_linux):
         handles, threads = map(int, self.driver.ask("census").split()[1:])
-        return {"handles": handles, "threads": threads, "private_kb": private_kb(pid_linux)}
+        return {"handles": handles, "threads": threads, "private_kb": private_kb(pid_linux),
+                "private_by_mapping": private_kb_by_mapping(pid_linux)}
 
     def kinds(self):
         """The driven process's kernel handles by kind: {"Event": 12, "Key": 30, ...}."""
@@ -297,6 +298,34 @@ def linux_pid(prefix, exe_name="Quilpad.exe"):
         except OSError:
             continue
     return None
+
+
+def _mapping_kind(path):
+    """What a mapping of a Wine process holds, from its path in /proc/PID/smaps."""
+    if not path:
+        return "anonymous"  # the Windows heaps and stacks
+    if path == "[heap]":
+        return "host heap"  # malloc of Wine's Unix side
+    if path.startswith("["):
+        return f"host {path.strip('[]')}"
+    name = path.rsplit("/", 1)[-1].lower()
+    if name.endswith((".dll", ".exe", ".drv", ".sys")):
+        return "Windows images"
+    if ".so" in name:
+        return "host libraries"
+    return "other files"
+
+
+def private_kb_by_mapping(pid):
+    """Private memory (kB) by what the mappings hold, as in _mapping_kind."""
+    kinds, kind = {}, None
+    for line in Path(f"/proc/{pid}/smaps").read_text().splitlines():
+        fields = line.split()
+        if "-" in fields[0] and not fields[0].endswith(":"):
+            kind = _mapping_kind(" ".join(fields[5:]))
+        elif fields[0] in ("Private_Clean:", "Private_Dirty:"):
+            kinds[kind] = kinds.get(kind, 0) + int(fields[1])
+    return kinds
 
 
 def private_kb(pid):
