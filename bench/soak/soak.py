@@ -41,6 +41,8 @@ EXIT_GOAL_MS = 5000
 
 
 def figures_line(name, start, end, goal, unit="", floor=0):
+    # A floor that shrank is the host taking resident pages back, not a credit.
+    floor = max(floor, 0)
     growth = end - start
     verdict = "ok" if growth - floor <= goal else "OVER"
     return (f"{name:<22}{start:>10}{end:>10}{growth:>+10}{floor:>+10}{growth - floor:>+10}"
