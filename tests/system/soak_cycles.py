@@ -138,10 +138,12 @@ class Soak:
         self.checks = self.reports = self.presses = 0
         self.missed = []  # what did not come, with the cycle
 
-    def find(self):
-        pid = int(self.driver.ask("find", timeout=30).split()[1])
+    def find(self, title=None):
+        """The button bar, or the top-level window `title` of another program driven the
+        same way (the bare chooser); its Windows process id."""
+        pid = int(self.driver.ask("find" + (f" {title}" if title else ""), timeout=30).split()[1])
         if pid == 0:
-            raise DriverError("no button bar")
+            raise DriverError(f"no window {title}" if title else "no button bar")
         return pid
 
     def check(self, cycle, expect="You have"):
@@ -171,6 +173,10 @@ class Soak:
 
     def slots(self, cycle):
         self.driver.ask(f"command {IDC_CLEAR1}")
+        self.assign(cycle)
+
+    def assign(self, cycle):
+        """Slot 1's browse button and a file typed into the chooser."""
         answer = self.driver.ask(f"assign {IDC_BROWSE1} {SLOT1_FILES[cycle % 2]}", timeout=30)
         if answer != "assigned":
             self.missed.append((cycle, f"slot assignment: {answer}"))
@@ -179,18 +185,31 @@ class Soak:
         self.driver.ask(f"power {PBT_APMQUERYSUSPEND}")
         self.driver.ask(f"power {PBT_APMRESUMEAUTOMATIC}")
 
-    def cycle(self, cycle):
-        """One cycle; every tenth one also switches the layout twice and goes through the
-        wake cycle, every fifth one clears and assigns slot 1."""
-        self.new_mail_and_check(cycle)
+    def layouts(self, cycle):
+        self.driver.ask(f"command {ID_STYLE_SWITCH}")
+        self.driver.ask(f"command {ID_STYLE_SWITCH}")
+
+    def press_buttons(self, cycle):
         self.press(cycle, SLOT3_BUTTON)
         self.press(cycle, VOLUME_UP if cycle % 2 else VOLUME_DOWN)
-        if cycle % 5 == 0:
-            self.slots(cycle)
-        if cycle % 10 == 0:
-            self.driver.ask(f"command {ID_STYLE_SWITCH}")
-            self.driver.ask(f"command {ID_STYLE_SWITCH}")
-            self.wake_cycle(cycle)
+
+    # What a cycle does, each action with how many cycles apart it comes.
+    ACTIONS = (("mail", "new_mail_and_check", 1), ("presses", "press_buttons", 1),
+               ("slots", "slots", 5), ("layouts", "layouts", 10), ("wake", "wake_cycle", 10))
+
+    def cycle(self, cycle, only=None):
+        """One cycle; every tenth one also switches the layout twice and goes through the
+        wake cycle, every fifth one clears and assigns slot 1. With `only`, one action
+        alone, in every cycle."""
+        for name, method, every in self.ACTIONS:
+            if only == name or (only is None and cycle % every == 0):
+                getattr(self, method)(cycle)
+
+    @classmethod
+    def chooser_openings(cls, first, count, only=None):
+        """How many times cycles first .. first+count-1 open the file chooser."""
+        every = 1 if only == "slots" else 5 if only is None else 0
+        return sum(1 for cycle in range(first, first + count) if every and cycle % every == 0)
 
     # -- faults --------------------------------------------------------------------------
 
@@ -235,7 +254,19 @@ class Soak:
 
     def census(self, pid_linux):
         handles, threads = map(int, self.driver.ask("census").split()[1:])
-        return {"handles": handles, "threads": threads, "private_kb": private_kb(pid_linux)}
+        return {"handles": handles, "threads": threads, "private_kb": private_kb(pid_linux),
+                "private_by_mapping": private_kb_by_mapping(pid_linux)}
+
+    def kinds(self):
+        """The driven process's kernel handles by kind: {"Event": 12, "Key": 30, ...}."""
+        return {kind: int(count) for kind, _, count in
+                (item.partition("=") for item in self.driver.ask("kinds").split()[1:])}
+
+    def handles(self):
+        """Every kernel handle of the driven process: {value: (kind, name)}."""
+        entries = self.driver.ask("handles").split("\t")[1:]
+        return {value: (kind, name) for value, kind, name in
+                (entry.split(" ", 2) for entry in entries)}
 
     def launches(self, at_least=0, timeout=10):
         """The runs of slot 3's program so far, waiting up to timeout for at_least."""
@@ -267,6 +298,34 @@ def linux_pid(prefix, exe_name="Quilpad.exe"):
         except OSError:
             continue
     return None
+
+
+def _mapping_kind(path):
+    """What a mapping of a Wine process holds, from its path in /proc/PID/smaps."""
+    if not path:
+        return "anonymous"  # the Windows heaps and stacks
+    if path == "[heap]":
+        return "host heap"  # malloc of Wine's Unix side
+    if path.startswith("["):
+        return f"host {path.strip('[]')}"
+    name = path.rsplit("/", 1)[-1].lower()
+    if name.endswith((".dll", ".exe", ".drv", ".sys")):
+        return "Windows images"
+    if ".so" in name:
+        return "host libraries"
+    return "other files"
+
+
+def private_kb_by_mapping(pid):
+    """Private memory (kB) by what the mappings hold, as in _mapping_kind."""
+    kinds, kind = {}, None
+    for line in Path(f"/proc/{pid}/smaps").read_text().splitlines():
+        fields = line.split()
+        if "-" in fields[0] and not fields[0].endswith(":"):
+            kind = _mapping_kind(" ".join(fields[5:]))
+        elif fields[0] in ("Private_Clean:", "Private_Dirty:"):
+            kinds[kind] = kinds.get(kind, 0) + int(fields[1])
+    return kinds
 
 
 def private_kb(pid):

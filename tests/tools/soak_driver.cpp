@@ -2,7 +2,8 @@
 // soak. It reads one command a line on stdin and answers one line on stdout, so that
 // the soak's thousands of actions cost no Wine process start each.
 //
-//   find                  waits for the button bar; "bar PID"
+//   find [TITLE]          waits for the button bar, or for the top-level window TITLE of
+//                         another program to drive the same way; "bar PID"
 //   check MS              restamp-and-check; waits up to MS for the report: "report TEXT"
 //                         or "noreport TEXT" (the status strip as last seen). Meanwhile it
 //                         acknowledges new mail as a user double-clicks the blinking icon:
@@ -17,17 +18,22 @@
 //                         or "nochooser"
 //   power EVENT           WM_POWERBROADCAST EVENT, sent as the system sends it
 //   census                "census HANDLES THREADS" of the program's process
+//   kinds                 "kinds KIND=N ...": the program's kernel handles by object kind
+//   handles               "handles" and, tab before each, "VALUE KIND NAME" of every
+//                         kernel handle of the program (NAME empty for unnamed objects)
 //   boxes                 "boxes N": message boxes of the program shown now
 //   exit MS               Exit from the tray menu; waits up to MS for the process to end:
 //                         "exited MS" or "alive"
 //   quit                  ends the driver
 #include <windows.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -46,6 +52,8 @@ constexpr char kStartText[] = "Start to logon the server and get mails, please w
 constexpr DWORD kPollMs = 5;
 constexpr DWORD kLooksBetweenAcknowledgements = 40;
 constexpr ULONG kSystemHandleInformation = 16;
+constexpr ULONG kObjectNameInformation = 1;
+constexpr ULONG kObjectTypeInformation = 2;
 constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
 
 // The layout of one entry of the system's handle list.
@@ -59,6 +67,7 @@ struct HandleEntry {
 };
 
 using QuerySystemInformation = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+using QueryObject = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 
 HWND bar = nullptr;
 DWORD barPid = 0;
@@ -133,10 +142,17 @@ long PendingPresses() {
     return static_cast<long>(state.Pending);
 }
 
-long HandleCount(DWORD pid) {
-    auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query) return -1;
+template <class Function>
+Function NtEntry(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
+}
+
+// The entries of the system's handle list that belong to pid; empty when the list
+// cannot be read.
+std::vector<HandleEntry> HandlesOf(DWORD pid) {
+    static const auto query = NtEntry<QuerySystemInformation>("NtQuerySystemInformation");
+    if (!query) return {};
     std::vector<BYTE> buffer(1 << 16);
     LONG status = 0;
     for (;;) {
@@ -145,13 +161,75 @@ long HandleCount(DWORD pid) {
         if (status != kInfoLengthMismatch) break;
         buffer.resize(buffer.size() * 2);
     }
-    if (status != 0) return -1;
+    if (status != 0) return {};
     const ULONG count = *reinterpret_cast<ULONG*>(buffer.data());
     const auto* entries = reinterpret_cast<const HandleEntry*>(buffer.data() + sizeof(ULONG_PTR));
-    long mine = 0;
+    std::vector<HandleEntry> mine;
     for (ULONG i = 0; i < count; ++i)
-        if (entries[i].ownerPid == pid) ++mine;
+        if (entries[i].ownerPid == pid) mine.push_back(entries[i]);
     return mine;
+}
+
+long HandleCount(DWORD pid) {
+    const std::vector<HandleEntry> handles = HandlesOf(pid);
+    return handles.empty() ? -1 : static_cast<long>(handles.size());
+}
+
+// What NtQueryObject answers for one handle of another process, read through a duplicate
+// of it in this one: kObjectTypeInformation gives the kind's name ("Event", "Key"),
+// kObjectNameInformation the object's own name (a key's path), if it has one.
+std::string ForeignObjectText(HANDLE process, USHORT value, ULONG infoClass) {
+    static const auto query = NtEntry<QueryObject>("NtQueryObject");
+    HANDLE copy = nullptr;
+    if (!query || !DuplicateHandle(process, reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value)),
+                                   GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS))
+        return "";
+    std::vector<BYTE> buffer(4096);
+    ULONG needed = 0;
+    const LONG status = query(copy, infoClass, buffer.data(), static_cast<ULONG>(buffer.size()), &needed);
+    CloseHandle(copy);
+    if (status != 0) return "";
+    const auto* text = reinterpret_cast<const UNICODE_STRING*>(buffer.data());
+    if (!text->Buffer || !text->Length) return "";
+    char narrow[1024] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text->Buffer, text->Length / sizeof(WCHAR), narrow,
+                        sizeof narrow - 1, nullptr, nullptr);
+    return narrow;
+}
+
+// The name of each object type index met so far; indexes stay fixed for the system's life.
+std::string KindName(HANDLE process, const HandleEntry& entry) {
+    static std::map<BYTE, std::string> names;
+    auto found = names.find(entry.objectType);
+    if (found != names.end()) return found->second;
+    std::string name = ForeignObjectText(process, entry.value, kObjectTypeInformation);
+    if (name.empty()) return "type" + std::to_string(entry.objectType);  // asked again next time
+    return names[entry.objectType] = name;
+}
+
+// "KIND=N ..." for every kind of kernel object the process holds handles to.
+std::string Kinds(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_DUP_HANDLE, FALSE, pid);
+    std::map<std::string, long> counts;
+    for (const HandleEntry& entry : HandlesOf(pid)) ++counts[KindName(process, entry)];
+    if (process) CloseHandle(process);
+    std::string line;
+    for (const auto& [kind, count] : counts) line += " " + kind + "=" + std::to_string(count);
+    return line;
+}
+
+// "VALUE KIND NAME" of every handle, tab between handles, for finding what a new one is.
+std::string HandleList(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_DUP_HANDLE, FALSE, pid);
+    std::string line;
+    for (const HandleEntry& entry : HandlesOf(pid)) {
+        char value[16];
+        snprintf(value, sizeof value, "%#x", entry.value);
+        line += std::string("\t") + value + " " + KindName(process, entry) + " " +
+                ForeignObjectText(process, entry.value, kObjectNameInformation);
+    }
+    if (process) CloseHandle(process);
+    return line;
 }
 
 long ThreadCount(DWORD pid) {
@@ -175,10 +253,13 @@ void Answer(const char* format, ...) {
     fflush(stdout);
 }
 
-void Find() {
+void Find(const std::string& title) {
     bar = nullptr;
-    WaitFor(20000, [] {
-        EnumWindows(FindBar, 0);
+    WaitFor(20000, [&title] {
+        if (!title.empty())
+            bar = FindWindowA(nullptr, title.c_str());
+        else
+            EnumWindows(FindBar, 0);
         return bar != nullptr;
     });
     barPid = 0;
@@ -258,7 +339,7 @@ int main() {
         const std::string argument = rest ? rest : "";
         const long number = std::strtol(argument.c_str(), nullptr, 0);
         if (command == "find") {
-            Find();
+            Find(argument);
         } else if (command == "check") {
             Check(static_cast<DWORD>(number));
         } else if (command == "wait") {
@@ -286,6 +367,10 @@ int main() {
             Answer("ok");
         } else if (command == "census") {
             Answer("census %ld %ld", HandleCount(barPid), ThreadCount(barPid));
+        } else if (command == "kinds") {
+            Answer("kinds%s", Kinds(barPid).c_str());
+        } else if (command == "handles") {
+            Answer("handles%s", HandleList(barPid).c_str());
         } else if (command == "boxes") {
             Answer("boxes %u", static_cast<unsigned>(OtherDialogs().size()));
         } else if (command == "exit") {
