@@ -27,8 +27,6 @@ import quilpad_harness as qh  # noqa: E402
 import soak_cycles  # noqa: E402
 from private_dovecot import PrivateDovecot  # noqa: E402
 
-BARE_CHOOSER_EXE = qh.WIN_BUILD / "testbin" / "bare_chooser.exe"
-BARE_CHOOSER_TITLE = "Quilpad bare chooser"
 NEW_HANDLES_SHOWN = 30
 MAPPING_SHOWN_KB = 32
 
@@ -47,26 +45,6 @@ def figures_line(name, start, end, goal, unit="", floor=0):
     verdict = "ok" if growth - floor <= goal else "OVER"
     return (f"{name:<22}{start:>10}{end:>10}{growth:>+10}{floor:>+10}{growth - floor:>+10}"
             f"   goal <= +{goal}{unit} above floor   {verdict}")
-
-
-def chooser_floor(prefix, soak, warm_up_openings, openings):
-    """bare_chooser.exe through warm_up_openings and then openings of the chooser, driven
-    as the soak drives the program's: its census, handles by kind and private memory
-    before and after the second lot, and its handles that came with it."""
-    process = prefix.start([str(BARE_CHOOSER_EXE)], cwd=prefix.work_dir, log_name="bare_chooser.log")
-    try:
-        soak.find(BARE_CHOOSER_TITLE)
-        pid = qh.wait_until(lambda: soak_cycles.linux_pid(prefix, BARE_CHOOSER_EXE.name), 10,
-                            "the bare chooser's process")
-        for opening in range(warm_up_openings):
-            soak.assign(opening)
-        before = soak.census(pid), soak.kinds(), soak.handles()
-        for opening in range(openings):
-            soak.assign(opening)
-        after = soak.census(pid), soak.kinds(), soak.handles()
-        return before, after
-    finally:
-        process.stop()
 
 
 def kinds_lines(program, floor):
@@ -145,7 +123,7 @@ def run(cycles, warm_up, fault_every, keep, only, show_new):
         launches = soak.launches(launches0 + soak.presses - presses0) - launches0
         exit_ms = soak.exit_ms()
         openings = soak.chooser_openings(warm_up, cycles, only)
-        floor0, floor1 = chooser_floor(prefix, soak, soak.chooser_openings(0, warm_up, only),
+        floor0, floor1 = soak_cycles.chooser_floor(prefix, soak, soak.chooser_openings(0, warm_up, only),
                                        openings)
         floor_growth = floor1[0]["handles"] - floor0[0]["handles"]
 

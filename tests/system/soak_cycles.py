@@ -23,6 +23,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "mailcheck_system")
 from private_dovecot import start_dovecot  # noqa: E402
 
 SOAK_DRIVER_EXE = qh.WIN_BUILD / "testbin" / "soak_driver.exe"
+BARE_CHOOSER_EXE = qh.WIN_BUILD / "testbin" / "bare_chooser.exe"
+BARE_CHOOSER_TITLE = "Quilpad bare chooser"
 
 IDC_CLEAR1, IDC_BROWSE1 = 1029, 1033
 ID_STYLE_SWITCH = 32784
@@ -335,3 +337,23 @@ def private_kb(pid):
         if rest.strip().endswith("kB"):
             fields[name] = int(rest.split()[0])
     return fields.get("Private_Clean", 0) + fields.get("Private_Dirty", 0)
+
+
+def chooser_floor(prefix, soak, warm_up_openings, openings):
+    """bare_chooser.exe through warm_up_openings and then openings of the chooser, driven
+    as the soak drives the program's: its census, handles by kind and private memory
+    before and after the second lot, and its handles that came with it."""
+    process = prefix.start([str(BARE_CHOOSER_EXE)], cwd=prefix.work_dir, log_name="bare_chooser.log")
+    try:
+        soak.find(BARE_CHOOSER_TITLE)
+        pid = qh.wait_until(lambda: linux_pid(prefix, BARE_CHOOSER_EXE.name), 10,
+                            "the bare chooser's process")
+        for opening in range(warm_up_openings):
+            soak.assign(opening)
+        before = soak.census(pid), soak.kinds(), soak.handles()
+        for opening in range(openings):
+            soak.assign(opening)
+        after = soak.census(pid), soak.kinds(), soak.handles()
+        return before, after
+    finally:
+        process.stop()
