@@ -4,6 +4,7 @@ prefix with its own wineserver per test; the probe; Quilpad installed in the pre
 QP_KEEP_PREFIX=1 keeps each test's prefix (under pytest's tmp dir) for a post-mortem."""
 
 import os
+import threading
 
 import pytest
 
@@ -35,10 +36,24 @@ def pytest_terminal_summary(terminalreporter):
             f"min={min(values):6.3f} s  max={max(values):6.3f} s")
 
 
+# Prefixes being torn down while the next test runs: each has a wineserver of its own,
+# and the display goes only once they are all gone.
+_closing = []
+
+
+def close_meanwhile(prefix):
+    keep = os.environ.get("QP_KEEP_PREFIX") == "1"
+    closing = threading.Thread(target=prefix.close, kwargs={"keep": keep})
+    closing.start()
+    _closing.append(closing)
+
+
 @pytest.fixture(scope="session")
 def xvfb(tmp_path_factory):
     server = qh.Xvfb(tmp_path_factory.getbasetemp() / "xvfb.log").start()
     yield server
+    for closing in _closing:
+        closing.join()
     server.stop()
 
 
@@ -63,7 +78,7 @@ def prefix(request, prefix_template, xvfb, tmp_path):
             print("no screenshot at failure:", error)
         for process in wine.processes:
             print("program log:", process.log_path)
-    wine.close(keep=os.environ.get("QP_KEEP_PREFIX") == "1")
+    close_meanwhile(wine)
 
 
 @pytest.fixture(scope="module")
