@@ -1,5 +1,7 @@
 """A private dovecot on free loopback ports with maildirs the tests write."""
 
+import contextlib
+import fcntl
 import grp
 import os
 import pwd
@@ -14,6 +16,18 @@ from pathlib import Path
 
 DOVECOT = "/usr/sbin/dovecot"
 MAIL_UID = 65534 if os.geteuid() == 0 else os.geteuid()
+
+
+# Test sessions that run side by side start dovecots too: a port found free is bound by
+# its dovecot before another session may look for one.
+PORTS_LOCK = Path(tempfile.gettempdir()) / "quilpad-test-ports.lock"
+
+
+@contextlib.contextmanager
+def _choosing_ports():
+    with open(PORTS_LOCK, "w") as lock:
+        fcntl.flock(lock, fcntl.LOCK_EX)
+        yield
 
 
 def _free_port():
@@ -119,11 +133,7 @@ class PrivateDovecot:
             raise RuntimeError(f"{DOVECOT} is missing: install dovecot-imapd and dovecot-pop3d")
         self.dir = Path(tempfile.mkdtemp(prefix="vrxmail-wine-dovecot."))
         self.dir.chmod(0o755)  # the auth process runs as another user
-        self.imap_port = _free_port()
-        self.pop3_port = _free_port()
         tls = tls_chain is not None and tls_key is not None
-        self.imaps_port = _free_port() if tls else 0
-        self.pop3s_port = _free_port() if tls else 0
         self.users = users
         self._count = 0
         for sub in ("base", "state", "home"):
@@ -137,11 +147,16 @@ class PrivateDovecot:
             lines.append(f"{user}:{{PLAIN}}{self.password(user)}:{MAIL_UID}:{MAIL_UID}::"
                          f"{self.dir / 'home' / user}\n")
         (self.dir / "users").write_text("".join(lines))
-        ports = (self.imap_port, self.pop3_port, self.imaps_port, self.pop3s_port)
         try:
-            self.process = start_dovecot(self.dir, f"vrxmail-wine-{os.getpid()}-{self.imap_port}",
-                                         ports, tls_chain if tls else None, tls_key,
-                                         extra="auth_verbose = yes")
+            with _choosing_ports():
+                self.imap_port = _free_port()
+                self.pop3_port = _free_port()
+                self.imaps_port = _free_port() if tls else 0
+                self.pop3s_port = _free_port() if tls else 0
+                ports = (self.imap_port, self.pop3_port, self.imaps_port, self.pop3s_port)
+                self.process = start_dovecot(
+                    self.dir, f"vrxmail-wine-{os.getpid()}-{self.imap_port}", ports,
+                    tls_chain if tls else None, tls_key, extra="auth_verbose = yes")
         except RuntimeError:
             shutil.rmtree(self.dir, ignore_errors=True)
             raise

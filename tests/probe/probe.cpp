@@ -1,6 +1,8 @@
 // qpprobe: reads and pokes Quilpad's button bar and message boxes from outside, for the
 // system tests. One command per run; the answer is one JSON object on stdout (ASCII only,
 // other characters as \uXXXX). Exit code: 0 found/done, 1 not found or failed, 2 usage.
+// `qpprobe serve` answers one command a line instead, for a test that asks hundreds of
+// times: starting a process under Wine costs far more than the question.
 
 #include <windows.h>
 #include <tlhelp32.h>
@@ -25,6 +27,9 @@ const char kUsage[] =
     "                                    SendMessageTimeout, prints the result\n"
     "  key VK                            post WM_KEYDOWN/WM_KEYUP to the bar's focused control\n"
     "                                    (VK: a number or esc, enter, tab, space)\n"
+    "  serve                             read commands from stdin, one a line with the arguments\n"
+    "                                    separated by tabs (UTF-8); answer each with its JSON\n"
+    "                                    line and then a line \"rc N\", N its exit code\n"
     "  msgbox [--bar | --exe NAME]       visible message boxes (only the bar's process, or one exe)\n"
     "  msgbox-press ID [--bar | --exe NAME]\n"
     "                                    click button ID of the only matching message box\n"
@@ -575,13 +580,52 @@ int run(int argc, char** argv) {
     return cmdSetText(target, args);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int runOrUsage(int argc, char** argv) {
     try {
         return run(argc, argv);
     } catch (const UsageError&) {
         std::fputs(kUsage, stderr);
         return 2;
     }
+}
+
+// The arguments as the command line would have brought them: in the ANSI code page.
+std::string fromUtf8(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+    std::vector<wchar_t> wideText(length > 0 ? length : 1, L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wideText.data(), static_cast<int>(wideText.size()));
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, wideText.data(), -1, nullptr, 0, nullptr, nullptr);
+    std::vector<char> ansi(bytes > 0 ? bytes : 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wideText.data(), -1, ansi.data(), static_cast<int>(ansi.size()),
+                        nullptr, nullptr);
+    return ansi.data();
+}
+
+int serve() {
+    std::string line;
+    for (int c; (c = std::getchar()) != EOF;) {
+        if (c != '\n') {
+            if (c != '\r') line += static_cast<char>(c);
+            continue;
+        }
+        std::vector<std::string> fields{"qpprobe"};
+        size_t start = 0;
+        for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1)
+            fields.push_back(fromUtf8(line.substr(start, tab - start)));
+        fields.push_back(fromUtf8(line.substr(start)));
+        line.clear();
+        std::vector<char*> argv;
+        for (std::string& field : fields) argv.push_back(&field[0]);
+        const int rc = runOrUsage(static_cast<int>(argv.size()), argv.data());
+        std::printf("rc %d\n", rc);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "serve") == 0) return serve();
+    return runOrUsage(argc, argv);
 }

@@ -8,10 +8,12 @@ registry is read and written with Wine's `reg`.
 import fcntl
 import json
 import os
+import queue
 import re
 import select
 import shutil
 import subprocess
+import threading
 import time
 from pathlib import Path
 
@@ -279,6 +281,56 @@ class WineProcess:
         return self.log_path.read_text(errors="replace")
 
 
+class Conversation:
+    """A program under Wine that answers line by line: asked many times, read a line at a
+    time and never to its end (a Wine process it started may hold the pipe). Its errors go
+    to a log in the test's folder."""
+
+    def __init__(self, prefix, args, log_path, lc_all, extra_env):
+        self.args = args
+        self.log_path = log_path
+        with open(log_path, "w") as log:
+            self._process = prefix.popen(args, lc_all, extra_env, stdin=subprocess.PIPE,
+                                         stdout=subprocess.PIPE, stderr=log,
+                                         encoding="utf-8", errors="replace", bufsize=1)
+        self._lines = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self._process.stdout:
+            self._lines.put(line.rstrip("\r\n"))
+        self._lines.put(None)
+
+    def alive(self):
+        return self._process.poll() is None
+
+    def say(self, line):
+        self._process.stdin.write(line + "\n")
+        self._process.stdin.flush()
+
+    def hear(self, timeout):
+        """The next line; WaitTimeout past timeout seconds, HarnessError when it ended."""
+        try:
+            line = self._lines.get(timeout=timeout)
+        except queue.Empty:
+            raise WaitTimeout(f"{Path(str(self.args[0])).name} gave no answer within "
+                              f"{timeout:g} s; see {self.log_path}") from None
+        if line is None:
+            raise HarnessError(f"{Path(str(self.args[0])).name} ended; see {self.log_path}")
+        return line
+
+    def close(self, farewell=None):
+        if self.alive():
+            try:
+                if farewell:
+                    self.say(farewell)
+                self._process.stdin.close()
+                self._process.wait(10)
+            except (OSError, subprocess.TimeoutExpired):
+                self._process.kill()
+                self._process.wait()
+
+
 class WinePrefix:
     """One test's prefix with its own wineserver."""
 
@@ -287,6 +339,7 @@ class WinePrefix:
         self.display = display
         self.work_dir = Path(work_dir)
         self.processes = []
+        self.conversations = []
         self._server_started = False
         self._runs = 0
 
@@ -369,10 +422,14 @@ class WinePrefix:
         return completed
 
     def popen(self, args, lc_all=DEFAULT_LC_ALL, extra_env=None, **options):
-        """Starts `wine ARGS...` with the given subprocess options, for a conversation over
-        pipes with a program that answers line by line (never read it to its end: Wine's
-        processes may hold the pipe). The caller ends it."""
+        """Starts `wine ARGS...` with the given subprocess options. The caller ends it."""
         return subprocess.Popen(wine(*args), env=self.env(lc_all, extra_env), **options)
+
+    def converse(self, args, log_name, lc_all=DEFAULT_LC_ALL, extra_env=None):
+        """A Conversation with `wine ARGS...`, ended at teardown if still going."""
+        conversation = Conversation(self, args, self.work_dir / log_name, lc_all, extra_env)
+        self.conversations.append(conversation)
+        return conversation
 
     def start(self, args, cwd, log_name, lc_all=DEFAULT_LC_ALL, extra_env=None):
         """Starts `wine ARGS...` in the background, its output going to log_name in the
@@ -473,6 +530,8 @@ class WinePrefix:
         """Ends the programs this test started, then this prefix's wineserver, then removes
         the prefix unless keep."""
         started = time.monotonic()
+        for conversation in self.conversations:
+            conversation.close()
         for process in self.processes:
             process.stop()
         if self._server_started:
@@ -591,18 +650,31 @@ class Probe:
     def __init__(self, prefix, lc_all=DEFAULT_LC_ALL):
         self.prefix = prefix
         self.lc_all = lc_all
+        self._server = None
 
     def run(self, *args):
-        """(exit code, parsed JSON answer)."""
-        result = run_tool(self.prefix, [PROBE_EXE, *args], lc_all=self.lc_all)
-        if result.returncode == 2:
-            raise ProbeError(f"probe usage error for {args}: {result.stderr.decode(errors='replace')}")
+        """(exit code, parsed JSON answer), from one `qpprobe serve` for the probe's life:
+        started when first asked, and again should Wine have ended it."""
+        if self._server is None or not self._server.alive():
+            log_name = f"qpprobe-{len(self.prefix.conversations) + 1}.log"
+            self._server = self.prefix.converse([PROBE_EXE, "serve"], log_name, self.lc_all)
+        self._server.say("\t".join(map(str, args)))
+        lines = []
         try:
-            answer = json.loads(result.stdout.decode("ascii"))
+            while not (lines and lines[-1].startswith("rc ")):
+                lines.append(self._server.hear(TOOL_DEADLINE))
+        except WaitTimeout:
+            raise HarnessError(f"harness fault: qpprobe {' '.join(map(str, args))} took more "
+                               f"than {TOOL_DEADLINE} s") from None
+        returncode = int(lines.pop()[3:])
+        if returncode == 2:
+            raise ProbeError(f"probe usage error for {args}; see {self._server.log_path}")
+        try:
+            answer = json.loads("".join(lines))
         except ValueError:
-            raise ProbeError(f"probe {args} gave exit code {result.returncode} and no answer: "
-                             f"{result.stdout!r} {result.stderr!r}") from None
-        return result.returncode, answer
+            raise ProbeError(f"probe {args} gave exit code {returncode} and no answer: "
+                             f"{lines!r}") from None
+        return returncode, answer
 
     def _lookup(self, *args):
         rc, answer = self.run(*args)

@@ -6,11 +6,8 @@ device driver stopped and started). Every action goes through soak_driver.exe, o
 process for the whole run."""
 
 import os
-import queue
 import socket
-import subprocess
 import sys
-import threading
 import time
 from pathlib import Path
 
@@ -44,41 +41,20 @@ class SoakDriver:
     """soak_driver.exe in the prefix: one command a line in, one answer a line out."""
 
     def __init__(self, prefix):
-        self._log = open(prefix.work_dir / "soak_driver.log", "wb")
-        self._process = prefix.popen(
-            [SOAK_DRIVER_EXE], stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=self._log,
-            text=True, bufsize=1)
-        self._lines = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self._process.stdout:
-            self._lines.put(line.rstrip("\r\n"))
-        self._lines.put(None)
+        self._conversation = prefix.converse([SOAK_DRIVER_EXE], "soak_driver.log")
 
     def ask(self, line, timeout=60):
-        self._process.stdin.write(line + "\n")
-        self._process.stdin.flush()
+        self._conversation.say(line)
         try:
-            answer = self._lines.get(timeout=timeout)
-        except queue.Empty:
-            raise DriverError(f"no answer to {line!r} within {timeout} s") from None
-        if answer is None or answer.startswith("error"):
+            answer = self._conversation.hear(timeout)
+        except (qh.WaitTimeout, qh.HarnessError) as error:
+            raise DriverError(f"{line!r}: {error}") from None
+        if answer.startswith("error"):
             raise DriverError(f"{line!r}: {answer!r}")
         return answer
 
     def close(self):
-        if self._process.poll() is None:
-            try:
-                self.ask("quit", timeout=1)
-            except DriverError:
-                pass
-            try:
-                self._process.wait(10)
-            except subprocess.TimeoutExpired:
-                self._process.kill()
-                self._process.wait()
-        self._log.close()
+        self._conversation.close(farewell="quit")
 
 
 class MailServer:
