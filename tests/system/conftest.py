@@ -88,7 +88,7 @@ def shared_prefix(prefix_template, xvfb, tmp_path_factory):
     work = tmp_path_factory.mktemp("shared")
     wine = qh.WinePrefix.create(prefix_template, work / "prefix", xvfb.display, work)
     yield wine
-    wine.close(keep=os.environ.get("QP_KEEP_PREFIX") == "1")
+    close_meanwhile(wine)
 
 
 @pytest.fixture

@@ -664,6 +664,8 @@ class Probe:
             while not (lines and lines[-1].startswith("rc ")):
                 lines.append(self._server.hear(TOOL_DEADLINE))
         except WaitTimeout:
+            # Its late answer must not be taken for the next question's.
+            self._server.close()
             raise HarnessError(f"harness fault: qpprobe {' '.join(map(str, args))} took more "
                                f"than {TOOL_DEADLINE} s") from None
         returncode = int(lines.pop()[3:])
