@@ -142,7 +142,8 @@ def server_selection(probe):
 
 
 def stored(prefix):
-    return {name: prefix.reg_get(USER_KEY, name) for name in MAIL_VALUES}
+    values = prefix.reg_values(USER_KEY) or {}
+    return {name: values[name][1] if name in values else None for name in MAIL_VALUES}
 
 
 def stored_equals(prefix, expected):

@@ -90,7 +90,9 @@ def start_bar(quilpad, probe, style=1, files=None, lock=None):
 
 
 def slot_files(prefix):
-    return [prefix.reg_get(MACHINE_KEY, f"ProgramFile{slot}") for slot in range(4)]
+    values = prefix.reg_values(MACHINE_KEY) or {}
+    return [values[name][1] if name in values else None
+            for name in (f"ProgramFile{slot}" for slot in range(4))]
 
 
 def wait_for_slot_files(prefix, expected, timeout=10):
