@@ -159,14 +159,13 @@ def wait_for_runs(prefix, windows_path, count, timeout=10):
 
 def set_slots(prefix, files):
     """ProgramFile0..3 as the program loads them at start."""
-    for slot, path in enumerate(files):
-        prefix.reg_set(MACHINE_KEY, f"ProgramFile{slot}", "REG_SZ", path)
+    prefix.reg_set_values(MACHINE_KEY, {f"ProgramFile{slot}": ("REG_SZ", path)
+                                        for slot, path in enumerate(files)})
 
 
 def set_player_parameter(prefix, text):
     """The media player's parameter: stored the same under Param0..Param4."""
-    for n in range(5):
-        prefix.reg_set(MACHINE_KEY, f"Param{n}", "REG_SZ", text)
+    prefix.reg_set_values(MACHINE_KEY, {f"Param{n}": ("REG_SZ", text) for n in range(5)})
 
 
 # ---- sound -------------------------------------------------------------------------------

@@ -342,6 +342,7 @@ class WinePrefix:
         self.conversations = []
         self._server_started = False
         self._runs = 0
+        self._imports = 0
 
     @classmethod
     def create(cls, template, path, display, work_dir):
@@ -510,6 +511,14 @@ class WinePrefix:
         target = ["/ve"] if name == "" else ["/v", name]
         self._reg_strict("add", key, *target, "/t", reg_type, "/d", data, "/f")
 
+    def reg_set_values(self, key, values):
+        """Writes {name: (type, value)} into key with one reg process (a reg process costs
+        a few tenths of a second under Wine); the types and values are those of reg_set."""
+        self._imports += 1
+        reg_file = self.work_dir / f"values-{self._imports}.reg"
+        reg_file.write_text(reg_file_text(key, values), encoding="utf-16")
+        self.reg_import(reg_file)
+
     def reg_import(self, reg_file):
         """Imports a .reg file (values too long for a command line) into the view the
         program reads."""
@@ -549,6 +558,35 @@ class WinePrefix:
 _REG_LINE = re.compile(
     r"^    (.*?)    (REG_SZ|REG_EXPAND_SZ|REG_MULTI_SZ|REG_DWORD|REG_QWORD|REG_BINARY|REG_NONE)"
     r"(?:    (.*))?$")
+
+
+_REG_HIVES = {"HKCU": "HKEY_CURRENT_USER", "HKLM": "HKEY_LOCAL_MACHINE"}
+_REG_HEX_TYPES = {"REG_SZ": "hex(1)", "REG_EXPAND_SZ": "hex(2)", "REG_BINARY": "hex",
+                  "REG_MULTI_SZ": "hex(7)"}
+
+
+def reg_file_text(key, values):
+    """A .reg file (version 5, to be written as UTF-16) that sets values in key."""
+    hive, _, path = key.partition("\\")
+    lines = ["Windows Registry Editor Version 5.00", "", f"[{_REG_HIVES.get(hive, hive)}\\{path}]"]
+    for name, (reg_type, value) in values.items():
+        if reg_type == "REG_DWORD":
+            data = f"dword:{int(value) & 0xFFFFFFFF:08x}"
+        elif reg_type not in _REG_HEX_TYPES:
+            raise ValueError(f"unsupported registry type {reg_type}")
+        elif reg_type == "REG_SZ" and value.isprintable():
+            data = _reg_quoted(value)
+        else:
+            raw = bytes(value) if reg_type == "REG_BINARY" else (
+                "".join(text + "\0" for text in value) + "\0" if reg_type == "REG_MULTI_SZ"
+                else value + "\0").encode("utf-16-le")
+            data = f"{_REG_HEX_TYPES[reg_type]}:" + ",".join(f"{b:02x}" for b in raw)
+        lines.append(("@" if name == "" else _reg_quoted(name)) + "=" + data)
+    return "\r\n".join(lines) + "\r\n"
+
+
+def _reg_quoted(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
 
 
 def parse_reg_query(text):

@@ -62,9 +62,8 @@ def write_user_group(prefix, **overrides):
     given as (None, None) is left out."""
     values = dict(FIRST_RUN_USER_VALUES, LastNewTimeStamp=("REG_SZ", "2020/01/02 03:04"))
     values.update(overrides)
-    for name, (reg_type, data) in values.items():
-        if reg_type is not None:
-            prefix.reg_set(USER_KEY, name, reg_type, data)
+    prefix.reg_set_values(USER_KEY, {name: value for name, value in values.items()
+                                     if value[0] is not None})
 
 
 def client_point(x, y):

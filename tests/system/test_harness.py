@@ -43,10 +43,12 @@ def test_registry_helpers_round_trip_every_type(prefix):
         "Two  words    here": ("REG_SZ", "x    y"),
         "": ("REG_SZ", "default"),
     }
-    for name, (reg_type, value) in written.items():
-        prefix.reg_set(key, name, reg_type, value)
-
+    prefix.reg_set_values(key, written)
     assert prefix.reg_values(key) == written
+    prefix.reg_set(key, "Text", "REG_SZ", "set alone")
+    prefix.reg_set(key, "Lines", "REG_MULTI_SZ", ["three"])
+    assert prefix.reg_values(key) == dict(written, Text=("REG_SZ", "set alone"),
+                                          Lines=("REG_MULTI_SZ", ["three"]))
     assert prefix.reg_get(key, "Large") == 0xFFFFFFFF
     assert prefix.reg_type(key, "Expand") == "REG_EXPAND_SZ"
     assert prefix.reg_get(key, "Missing") is None

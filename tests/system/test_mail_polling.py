@@ -62,8 +62,7 @@ def start_for_suspend_polling(quilpad, probe, prefix, reply, host=None, dovecot=
 
 
 def write_user_group_values(prefix, **dwords):
-    for name, value in dwords.items():
-        prefix.reg_set(USER_KEY, name, "REG_DWORD", value)
+    prefix.reg_set_values(USER_KEY, {name: ("REG_DWORD", value) for name, value in dwords.items()})
 
 
 def broadcast(probe, event):

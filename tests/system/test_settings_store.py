@@ -19,22 +19,6 @@ def values_without_default(prefix, key):
     return values
 
 
-def import_values(prefix, tmp_path, key, values):
-    """Writes values too long for a command line, through a .reg file: str as REG_SZ, bytes
-    as REG_BINARY."""
-    hive, _, path = key.partition("\\")
-    hive = {"HKCU": "HKEY_CURRENT_USER", "HKLM": "HKEY_LOCAL_MACHINE"}[hive]
-    lines = ["REGEDIT4", "", f"[{hive}\\{path}]"]
-    for name, data in values.items():
-        if isinstance(data, bytes):
-            lines.append(f'"{name}"=hex:' + ",".join(f"{b:02x}" for b in data))
-        else:
-            lines.append(f'"{name}"="' + data.replace("\\", "\\\\") + '"')
-    reg_file = tmp_path / "values.reg"
-    reg_file.write_text("\r\n".join(lines) + "\r\n", encoding="ascii")
-    prefix.reg_import(reg_file)
-
-
 @pytest.mark.stamps
 def test_first_run_writes_the_complete_set_of_both_groups(prefix, quilpad, probe):
     before = qh.local_stamp(time.time())
@@ -85,13 +69,13 @@ def test_style_stored_as_text_is_ignored(prefix, quilpad, probe):
     assert prefix.reg_get(USER_KEY, "Style") == 0
 
 
-def test_values_of_any_length_and_of_wrong_types_lose_nothing(prefix, quilpad, probe, tmp_path):
+def test_values_of_any_length_and_of_wrong_types_lose_nothing(prefix, quilpad, probe):
     long_host = "h" * 100_000
     long_path = "C:\\" + "\\".join(["folder"] * 2000) + "\\tool.exe"
-    write_user_group(prefix, MailPollTime=("REG_BINARY", b"\x07\x00\x00\x00\x00"))
-    import_values(prefix, tmp_path, USER_KEY, {"MailHost": long_host})
-    import_values(prefix, tmp_path, MACHINE_KEY,
-                  {"ProgramFile1": long_path, "ProgramFile2": b"\xff" * 65536})
+    write_user_group(prefix, MailPollTime=("REG_BINARY", b"\x07\x00\x00\x00\x00"),
+                     MailHost=("REG_SZ", long_host))
+    prefix.reg_set_values(MACHINE_KEY, {"ProgramFile1": ("REG_SZ", long_path),
+                                        "ProgramFile2": ("REG_BINARY", b"\xff" * 65536)})
     run = quilpad.start_and_wait(probe)[0]
     probe.command(32774)  # Exit saves once more
     assert run.wait(20) == 0

@@ -63,14 +63,15 @@ def start_bar(quilpad, probe, style=1, files=None, lock=None):
     """Starts the program with the given slot files and window style; a locked start
     answers the lock message. Returns (process, bar)."""
     prefix = quilpad.prefix
-    for slot, path in enumerate(files or []):
-        prefix.reg_set(MACHINE_KEY, f"ProgramFile{slot}", "REG_SZ", path)
+    machine = {f"ProgramFile{slot}": ("REG_SZ", path) for slot, path in enumerate(files or [])}
     if lock is not None:
-        prefix.reg_set(MACHINE_KEY, "Lock", "REG_DWORD", lock)
+        machine["Lock"] = ("REG_DWORD", lock)
+    if machine:
+        prefix.reg_set_values(MACHINE_KEY, machine)
     # A stored MailProgram skips the first run, which would set Style 1.
-    prefix.reg_set(USER_KEY, "MailProgram", "REG_SZ", r"C:\windows\notepad.exe")
-    prefix.reg_set(USER_KEY, "Style", "REG_DWORD", style)
-    prefix.reg_set(USER_KEY, "FloatStyleOption", "REG_DWORD", 1)
+    prefix.reg_set_values(USER_KEY, {"MailProgram": ("REG_SZ", r"C:\windows\notepad.exe"),
+                                     "Style": ("REG_DWORD", style),
+                                     "FloatStyleOption": ("REG_DWORD", 1)})
     # Away from the bar, so that no tip covers what the screenshots look at.
     prefix.xdotool("mousemove", 1270, 1010)
     process = quilpad.start()
