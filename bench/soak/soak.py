@@ -28,6 +28,7 @@ import soak_cycles  # noqa: E402
 from private_dovecot import PrivateDovecot  # noqa: E402
 
 NEW_HANDLES_SHOWN = 30
+PROGRESS_EVERY = 100
 MAPPING_SHOWN_KB = 32
 
 # Sized for about ten minutes on a two-core machine.
@@ -113,9 +114,11 @@ def run(cycles, warm_up, fault_every, keep, only, show_new):
             if fault_every and (cycle - warm_up + 1) % fault_every == 0:
                 soak.fault(cycle, faults)
                 faults += 1
-            if (cycle - warm_up + 1) % 100 == 0:
-                print(f"  {cycle - warm_up + 1} cycles, {time.monotonic() - began:.0f} s",
-                      flush=True)
+            if (cycle - warm_up + 1) % PROGRESS_EVERY == 0:
+                now = soak.census(pid)
+                print(f"  {cycle - warm_up + 1} cycles, {time.monotonic() - began:.0f} s: "
+                      f"handles {now['handles']}, threads {now['threads']}, "
+                      f"private memory {now['private_kb']} kB", flush=True)
         spent = time.monotonic() - began
         end = soak.census(pid)
         kinds1, handles1 = soak.kinds(), soak.handles()

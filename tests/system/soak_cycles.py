@@ -7,6 +7,7 @@ process for the whole run."""
 
 import os
 import socket
+import struct
 import sys
 import time
 from pathlib import Path
@@ -26,8 +27,6 @@ BARE_CHOOSER_TITLE = "Quilpad bare chooser"
 IDC_CLEAR1, IDC_BROWSE1 = 1029, 1033
 ID_STYLE_SWITCH = 32784
 SLOT3_BUTTON, VOLUME_UP, VOLUME_DOWN = 132, 130, 131
-PBT_APMQUERYSUSPEND, PBT_APMRESUMEAUTOMATIC, PBT_APMRESUMESUSPEND = 0, 18, 7
-POWER_QUERY = 128
 SLOT3_PROGRAM = r"C:\soak\slot3.exe"
 SLOT1_FILES = (r"C:\soak\one.txt", r"C:\soak\two.txt")
 REPORT_WAIT_MS = 20000
@@ -160,8 +159,13 @@ class Soak:
             self.missed.append((cycle, f"slot assignment: {answer}"))
 
     def wake_cycle(self, cycle):
-        self.driver.ask(f"power {PBT_APMQUERYSUSPEND}")
-        self.driver.ask(f"power {PBT_APMRESUMEAUTOMATIC}")
+        """A timer wake: its check is reported and the device is asked whether to sleep."""
+        self.checks += 1
+        answer = self.driver.ask(f"wake {REPORT_WAIT_MS}", timeout=2 * REPORT_WAIT_MS / 1000 + 30)
+        if answer.startswith("woke"):
+            self.reports += 1
+        else:
+            self.missed.append((cycle, f"wake: {answer}"))
 
     def layouts(self, cycle):
         self.driver.ask(f"command {ID_STYLE_SWITCH}")
@@ -233,7 +237,13 @@ class Soak:
     def census(self, pid_linux):
         handles, threads = map(int, self.driver.ask("census").split()[1:])
         return {"handles": handles, "threads": threads, "private_kb": private_kb(pid_linux),
-                "private_by_mapping": private_kb_by_mapping(pid_linux)}
+                "private_by_mapping": private_kb_by_mapping(pid_linux, self.regions())}
+
+    def regions(self):
+        """The driven process's allocations that hold committed memory, as Windows sees
+        them: [(base, end, kind)] with kind stack, heap, private, image or mapped."""
+        entries = self.driver.ask("regions").split("\t")[1:]
+        return [(int(base, 16), int(end, 16), kind) for base, end, kind in map(str.split, entries)]
 
     def kinds(self):
         """The driven process's kernel handles by kind: {"Event": 12, "Key": 30, ...}."""
@@ -294,8 +304,11 @@ def _mapping_kind(path):
     return "other files"
 
 
-def private_kb_by_mapping(pid):
-    """Private memory (kB) by what the mappings hold, as in _mapping_kind."""
+def private_kb_by_mapping(pid, regions=()):
+    """Private memory (kB) by what the mappings hold, as in _mapping_kind. With the
+    process's Windows allocations (Soak.regions), the anonymous memory is split further:
+    what its thread stacks, its process heap and its other private allocations hold, and
+    the rest, which Windows does not see: Wine's host side (the C library's arenas)."""
     kinds, kind = {}, None
     for line in Path(f"/proc/{pid}/smaps").read_text().splitlines():
         fields = line.split()
@@ -303,7 +316,36 @@ def private_kb_by_mapping(pid):
             kind = _mapping_kind(" ".join(fields[5:]))
         elif fields[0] in ("Private_Clean:", "Private_Dirty:"):
             kinds[kind] = kinds.get(kind, 0) + int(fields[1])
+    windows = _resident_private_kb(pid, [(base, end, kind) for base, end, kind in regions
+                                         if kind in ("stack", "heap", "private")])
+    if windows:
+        host_side = kinds.pop("anonymous", 0)
+        for region_kind, kb in windows.items():
+            kinds[f"anonymous: Windows {region_kind}"] = kb
+            host_side -= kb
+        kinds["anonymous: host side"] = host_side
     return kinds
+
+
+PAGE_PRESENT, PAGE_EXCLUSIVE = 1 << 63, 1 << 56
+
+
+def _resident_private_kb(pid, regions):
+    """kB of pages resident and mapped by this process alone in each kind of region, from
+    /proc/PID/pagemap (as smaps counts Private_Clean + Private_Dirty)."""
+    page = os.sysconf("SC_PAGE_SIZE")
+    kb = {}
+    try:
+        with open(f"/proc/{pid}/pagemap", "rb") as pagemap:
+            for base, end, kind in regions:
+                pagemap.seek(base // page * 8)
+                entries = pagemap.read((end - base) // page * 8)
+                count = sum(1 for (entry,) in struct.iter_unpack("<Q", entries)
+                            if entry & PAGE_PRESENT and entry & PAGE_EXCLUSIVE)
+                kb[kind] = kb.get(kind, 0) + count * page // 1024
+    except OSError:
+        return {}
+    return kb
 
 
 def private_kb(pid):

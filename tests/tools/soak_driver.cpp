@@ -16,11 +16,19 @@
 //   command ID            WM_COMMAND ID to the bar (style switch, clear buttons, ...)
 //   assign BROWSE PATH    the slot's browse button, then PATH in the file chooser: "assigned"
 //                         or "nochooser"
-//   power EVENT           WM_POWERBROADCAST EVENT, sent as the system sends it
+//   wake MS               a timer wake: the suspend query and the automatic resume, sent
+//                         as the system sends them; waits up to MS for the wake's check to
+//                         be reported and then for the device's power query (128):
+//                         "woke TEXT", "noquery TEXT" or "noreport TEXT"
 //   census                "census HANDLES THREADS" of the program's process
 //   kinds                 "kinds KIND=N ...": the program's kernel handles by object kind
 //   handles               "handles" and, tab before each, "VALUE KIND NAME" of every
 //                         kernel handle of the program (NAME empty for unnamed objects)
+//   regions               "regions" and, tab before each, "BASE END KIND" of every
+//                         allocation of the program's address space that holds committed
+//                         memory (hex addresses; KIND stack, heap (the process heap's first
+//                         reservation), private, image or mapped); the memory Wine's host
+//                         side holds is in none of them
 //   boxes                 "boxes N": message boxes of the program shown now
 //   exit MS               Exit from the tray menu; waits up to MS for the process to end:
 //                         "exited MS" or "alive"
@@ -29,6 +37,7 @@
 #include <tlhelp32.h>
 #include <winternl.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +55,7 @@ constexpr int kStatusStrip = 1003;
 constexpr int kRestampAndCheck = 32776;
 constexpr int kTrayExit = 32774;
 constexpr UINT kTrayCallback = WM_USER + 1;
+constexpr DWORD kPowerQuery = 128;
 constexpr int kFileNameBox = 0x47C;
 constexpr char kSentinel[] = "~soak~";
 constexpr char kStartText[] = "Start to logon the server and get mails, please wait...";
@@ -232,6 +242,101 @@ std::string HandleList(DWORD pid) {
     return line;
 }
 
+template <class Value>
+Value ReadFrom(HANDLE process, const void* address) {
+    Value value{};
+    SIZE_T read = 0;
+    ReadProcessMemory(process, address, &value, sizeof value, &read);
+    return value;
+}
+
+// The allocation that holds each of the process's thread stacks, found from the stack
+// limit in each thread's block.
+std::vector<const void*> StackAllocations(HANDLE process, DWORD pid) {
+    using QueryThread = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+    struct BasicInformation {
+        LONG exitStatus;
+        PVOID tebBase;
+        PVOID clientId[2];
+        ULONG_PTR affinity;
+        LONG priority, basePriority;
+    };
+    static const auto query = NtEntry<QueryThread>("NtQueryInformationThread");
+    std::vector<const void*> stacks;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (!query || snapshot == INVALID_HANDLE_VALUE) return stacks;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = Thread32First(snapshot, &entry); ok; ok = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != pid) continue;
+        HANDLE thread = OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID);
+        if (!thread) continue;
+        BasicInformation basic{};
+        if (query(thread, 0, &basic, sizeof basic, nullptr) == 0 && basic.tebBase) {
+            const auto* tib = static_cast<const NT_TIB*>(basic.tebBase);
+            MEMORY_BASIC_INFORMATION region{};
+            if (VirtualQueryEx(process, ReadFrom<PVOID>(process, &tib->StackLimit), &region, sizeof region))
+                stacks.push_back(region.AllocationBase);
+        }
+        CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    return stacks;
+}
+
+// "BASE END KIND" of every allocation with committed memory, tab between allocations.
+std::string Regions(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) return "";
+    const std::vector<const void*> stacks = StackAllocations(process, pid);
+    PROCESS_BASIC_INFORMATION basic{};
+    const void* processHeap = nullptr;
+    static const auto query = NtEntry<LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG)>(
+        "NtQueryInformationProcess");
+    if (query && query(process, 0, &basic, sizeof basic, nullptr) == 0 && basic.PebBaseAddress)
+        // The process heap is the sixth pointer-sized field of the process's block, after
+        // the flags, the mutant, the image base, the loader data, the parameters and the
+        // subsystem data.
+        processHeap = ReadFrom<PVOID>(process, reinterpret_cast<const BYTE*>(basic.PebBaseAddress) +
+                                                   6 * sizeof(PVOID));
+    struct Allocation {
+        const void* allocationBase;
+        const BYTE* base;
+        const BYTE* end;
+        const char* kind;
+    };
+    std::vector<Allocation> allocations;
+    const BYTE* address = nullptr;
+    MEMORY_BASIC_INFORMATION region{};
+    while (VirtualQueryEx(process, address, &region, sizeof region) == sizeof region) {
+        const auto* base = static_cast<const BYTE*>(region.BaseAddress);
+        address = base + region.RegionSize;
+        if (region.State == MEM_COMMIT) {
+            const char* kind = region.Type == MEM_IMAGE    ? "image"
+                               : region.Type == MEM_MAPPED ? "mapped"
+                               : region.AllocationBase == processHeap ? "heap"
+                               : std::find(stacks.begin(), stacks.end(), region.AllocationBase) != stacks.end()
+                                   ? "stack"
+                                   : "private";
+            if (!allocations.empty() && allocations.back().allocationBase == region.AllocationBase &&
+                allocations.back().end == base)
+                allocations.back().end = address;
+            else
+                allocations.push_back({region.AllocationBase, base, address, kind});
+        }
+        if (address <= base) break;  // the top of the address space
+    }
+    CloseHandle(process);
+    std::string line;
+    for (const Allocation& allocation : allocations) {
+        char text[64];
+        snprintf(text, sizeof text, "\t%p %p %s", static_cast<const void*>(allocation.base),
+                 static_cast<const void*>(allocation.end), allocation.kind);
+        line += text;
+    }
+    return line;
+}
+
 long ThreadCount(DWORD pid) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return -1;
@@ -269,25 +374,73 @@ void Find(const std::string& title) {
 
 void Acknowledge() { PostMessageA(bar, kTrayCallback, 1, WM_LBUTTONDBLCLK); }
 
-void WaitForReport(DWORD timeoutMs) {
-    std::string text;
+// Waits for the status strip to show a report; text is the strip as last seen.
+bool AwaitReport(DWORD timeoutMs, std::string& text) {
     DWORD looks = 0;
-    const bool reported = WaitFor(timeoutMs, [&text, &looks] {
+    return WaitFor(timeoutMs, [&text, &looks] {
         if (++looks % kLooksBetweenAcknowledgements == 0) Acknowledge();
         text = StatusText();
         return text != kSentinel && text != kStartText && !text.empty();
     });
+}
+
+void WaitForReport(DWORD timeoutMs) {
+    std::string text;
+    const bool reported = AwaitReport(timeoutMs, text);
     Answer("%s %s", reported ? "report" : "noreport", text.c_str());
 }
 
-void Check(DWORD timeoutMs) {
-    HWND strip = GetDlgItem(bar, kStatusStrip);
+// The sentinel in the status strip, so that the next report is told from the last one.
+void MarkStatus() {
     DWORD_PTR ignored = 0;
-    SendMessageTimeoutA(strip, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kSentinel), SMTO_ABORTIFHUNG,
-                        2000, &ignored);
+    SendMessageTimeoutA(GetDlgItem(bar, kStatusStrip), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(kSentinel),
+                        SMTO_ABORTIFHUNG, 2000, &ignored);
     Acknowledge();
+}
+
+void Check(DWORD timeoutMs) {
+    MarkStatus();
     PostMessageA(bar, WM_COMMAND, kRestampAndCheck, 0);
     WaitForReport(timeoutMs);
+}
+
+void SendPowerEvent(WPARAM event) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutA(bar, WM_POWERBROADCAST, event, 0, SMTO_ABORTIFHUNG, 5000, &ignored);
+}
+
+// The device's commands since it started or was cleared, newest last (at most the log's
+// capacity); Total counts them all.
+struct DeviceLog {
+    TZK_LOG header;
+    unsigned long commands[TZK_LOG_CAPACITY];
+};
+
+bool ReadDeviceLog(DeviceLog& log) {
+    log = DeviceLog{};
+    return DeviceCall(IOCTL_TZK_READ_LOG, nullptr, 0, &log, sizeof log);
+}
+
+// Whether a power query came after the first `since` commands.
+bool PowerQueriedSince(unsigned long since) {
+    DeviceLog log;
+    if (!ReadDeviceLog(log) || log.header.Total <= since) return false;
+    const unsigned long returned = std::min<unsigned long>(log.header.Returned, TZK_LOG_CAPACITY);
+    const unsigned long fresh = std::min(log.header.Total - since, returned);
+    const unsigned long* end = log.commands + returned;
+    return std::find(end - fresh, end, static_cast<unsigned long>(kPowerQuery)) != end;
+}
+
+void Wake(DWORD timeoutMs) {
+    DeviceLog log;
+    const unsigned long since = ReadDeviceLog(log) ? log.header.Total : 0;
+    MarkStatus();
+    SendPowerEvent(PBT_APMQUERYSUSPEND);
+    SendPowerEvent(PBT_APMRESUMEAUTOMATIC);
+    std::string text;
+    const bool reported = AwaitReport(timeoutMs, text);
+    const bool queried = reported && WaitFor(timeoutMs, [since] { return PowerQueriedSince(since); });
+    Answer("%s %s", !reported ? "noreport" : queried ? "woke" : "noquery", text.c_str());
 }
 
 void Assign(int browseId, const std::string& path) {
@@ -360,17 +513,16 @@ int main() {
         } else if (command == "assign") {
             const size_t space = argument.find(' ');
             Assign(static_cast<int>(number), space == std::string::npos ? "" : argument.substr(space + 1));
-        } else if (command == "power") {
-            DWORD_PTR ignored = 0;
-            SendMessageTimeoutA(bar, WM_POWERBROADCAST, static_cast<WPARAM>(number), 0,
-                                SMTO_ABORTIFHUNG, 5000, &ignored);
-            Answer("ok");
+        } else if (command == "wake") {
+            Wake(static_cast<DWORD>(number));
         } else if (command == "census") {
             Answer("census %ld %ld", HandleCount(barPid), ThreadCount(barPid));
         } else if (command == "kinds") {
             Answer("kinds%s", Kinds(barPid).c_str());
         } else if (command == "handles") {
             Answer("handles%s", HandleList(barPid).c_str());
+        } else if (command == "regions") {
+            Answer("regions%s", Regions(barPid).c_str());
         } else if (command == "boxes") {
             Answer("boxes %u", static_cast<unsigned>(OtherDialogs().size()));
         } else if (command == "exit") {
