@@ -148,8 +148,13 @@ class Soak:
         if self.driver.ask("pending 10000") != "pending 0":
             self.missed.append((cycle, f"press {code} not read"))
 
+    def command(self, cycle, command_id):
+        answer = self.driver.ask(f"command {command_id}")
+        if answer != "ok":
+            self.missed.append((cycle, f"command {command_id}: {answer}"))
+
     def slots(self, cycle):
-        self.driver.ask(f"command {IDC_CLEAR1}")
+        self.command(cycle, IDC_CLEAR1)
         self.assign(cycle)
 
     def assign(self, cycle):
@@ -158,18 +163,22 @@ class Soak:
         if answer != "assigned":
             self.missed.append((cycle, f"slot assignment: {answer}"))
 
+    # How many of a wake cycle's two checks were reported, by the driver's answer.
+    WAKE_REPORTS = {"woke": 2, "nofollow": 1, "noquery": 1, "noreport": 0}
+
     def wake_cycle(self, cycle):
-        """A timer wake: its check is reported and the device is asked whether to sleep."""
-        self.checks += 1
-        answer = self.driver.ask(f"wake {REPORT_WAIT_MS}", timeout=2 * REPORT_WAIT_MS / 1000 + 30)
-        if answer.startswith("woke"):
-            self.reports += 1
-        else:
+        """A timer wake: its check is reported and the device is asked whether to sleep;
+        the simulated suspend returns at once, and periodic polling checks after the
+        resume."""
+        answer = self.driver.ask(f"wake {REPORT_WAIT_MS}", timeout=3 * REPORT_WAIT_MS / 1000 + 30)
+        self.checks += 2
+        self.reports += self.WAKE_REPORTS.get(answer.split(" ")[0], 0)
+        if not answer.startswith("woke"):
             self.missed.append((cycle, f"wake: {answer}"))
 
     def layouts(self, cycle):
-        self.driver.ask(f"command {ID_STYLE_SWITCH}")
-        self.driver.ask(f"command {ID_STYLE_SWITCH}")
+        self.command(cycle, ID_STYLE_SWITCH)
+        self.command(cycle, ID_STYLE_SWITCH)
 
     def press_buttons(self, cycle):
         self.press(cycle, SLOT3_BUTTON)

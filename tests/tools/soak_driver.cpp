@@ -13,13 +13,18 @@
 //   ack                   the double-click on the tray icon that acknowledges new mail
 //   press CODE            queues a hardware button press in the device
 //   pending MS            waits up to MS for the queued presses to be read: "pending N"
-//   command ID            WM_COMMAND ID to the bar (style switch, clear buttons, ...)
+//   command ID            WM_COMMAND ID to the bar (style switch, clear buttons, ...), sent:
+//                         "ok" once the bar has handled it, "timeout" when it did not
+//                         within 5 s
 //   assign BROWSE PATH    the slot's browse button, then PATH in the file chooser: "assigned"
 //                         or "nochooser"
 //   wake MS               a timer wake: the suspend query and the automatic resume, sent
-//                         as the system sends them; waits up to MS for the wake's check to
-//                         be reported and then for the device's power query (128):
-//                         "woke TEXT", "noquery TEXT" or "noreport TEXT"
+//                         as the system sends them; waits up to MS each for the wake's
+//                         check to be reported, for the device's power query (128) and,
+//                         as the simulated suspend returns at once and periodic polling
+//                         is on, for the report of the check that follows the resume:
+//                         "woke TEXT", "nofollow TEXT", "noquery TEXT" or "noreport TEXT"
+//                         (TEXT: the status strip as last seen)
 //   census                "census HANDLES THREADS" of the program's process
 //   kinds                 "kinds KIND=N ...": the program's kernel handles by object kind
 //   handles               "handles" and, tab before each, "VALUE KIND NAME" of every
@@ -438,9 +443,15 @@ void Wake(DWORD timeoutMs) {
     SendPowerEvent(PBT_APMQUERYSUSPEND);
     SendPowerEvent(PBT_APMRESUMEAUTOMATIC);
     std::string text;
-    const bool reported = AwaitReport(timeoutMs, text);
-    const bool queried = reported && WaitFor(timeoutMs, [since] { return PowerQueriedSince(since); });
-    Answer("%s %s", !reported ? "noreport" : queried ? "woke" : "noquery", text.c_str());
+    if (!AwaitReport(timeoutMs, text)) return Answer("noreport %s", text.c_str());
+    // Marked at once: the check after the resume starts only after the worker's pause
+    // and the power query, and reports only after a whole check, so its report is told
+    // from the wake's.
+    MarkStatus();
+    if (!WaitFor(timeoutMs, [since] { return PowerQueriedSince(since); }))
+        return Answer("noquery %s", text.c_str());
+    const bool followed = AwaitReport(timeoutMs, text);
+    Answer("%s %s", followed ? "woke" : "nofollow", text.c_str());
 }
 
 void Assign(int browseId, const std::string& path) {
@@ -508,8 +519,11 @@ int main() {
             WaitFor(static_cast<DWORD>(number), [&pending] { return (pending = PendingPresses()) == 0; });
             Answer("pending %ld", pending);
         } else if (command == "command") {
-            PostMessageA(bar, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED), 0);
-            Answer("ok");
+            DWORD_PTR ignored = 0;
+            Answer(SendMessageTimeoutA(bar, WM_COMMAND, MAKEWPARAM(number, BN_CLICKED), 0, SMTO_ABORTIFHUNG,
+                                       5000, &ignored)
+                       ? "ok"
+                       : "timeout");
         } else if (command == "assign") {
             const size_t space = argument.find(' ');
             Assign(static_cast<int>(number), space == std::string::npos ? "" : argument.substr(space + 1));
