@@ -19,12 +19,13 @@
 //   assign BROWSE PATH    the slot's browse button, then PATH in the file chooser: "assigned"
 //                         or "nochooser"
 //   wake MS               a timer wake: the suspend query and the automatic resume, sent
-//                         as the system sends them; waits up to MS each for the wake's
-//                         check to be reported, for the device's power query (128) and,
-//                         as the simulated suspend returns at once and periodic polling
-//                         is on, for the report of the check that follows the resume:
-//                         "woke TEXT", "nofollow TEXT", "noquery TEXT" or "noreport TEXT"
-//                         (TEXT: the status strip as last seen)
+//                         as the system sends them; waits up to MS for the device to see,
+//                         in this order, the LED command of the wake's check report, the
+//                         power query (128) and, as the simulated suspend returns at once
+//                         and periodic polling is on, the LED command of the report of
+//                         the check that follows the resume: "woke TEXT", "nofollow TEXT",
+//                         "noquery TEXT" or "noreport TEXT" by how far it came (TEXT: the
+//                         status strip then)
 //   census                "census HANDLES THREADS" of the program's process
 //   kinds                 "kinds KIND=N ...": the program's kernel handles by object kind
 //   handles               "handles" and, tab before each, "VALUE KIND NAME" of every
@@ -61,6 +62,7 @@ constexpr int kRestampAndCheck = 32776;
 constexpr int kTrayExit = 32774;
 constexpr UINT kTrayCallback = WM_USER + 1;
 constexpr DWORD kPowerQuery = 128;
+constexpr DWORD kLedOff = 0, kLedOn = 1;
 constexpr int kFileNameBox = 0x47C;
 constexpr char kSentinel[] = "~soak~";
 constexpr char kStartText[] = "Start to logon the server and get mails, please wait...";
@@ -426,32 +428,38 @@ bool ReadDeviceLog(DeviceLog& log) {
     return DeviceCall(IOCTL_TZK_READ_LOG, nullptr, 0, &log, sizeof log);
 }
 
-// Whether a power query came after the first `since` commands.
-bool PowerQueriedSince(unsigned long since) {
+// How far a wake has come in the device's commands after the first `since`: its check's
+// report (an LED command), then the power query, then the report of the check after the
+// resume. The device's log keeps the order in which the program sent them, which the
+// status strip, read from outside, cannot.
+int WakeStage(unsigned long since) {
     DeviceLog log;
-    if (!ReadDeviceLog(log) || log.header.Total <= since) return false;
+    if (!ReadDeviceLog(log) || log.header.Total <= since) return 0;
     const unsigned long returned = std::min<unsigned long>(log.header.Returned, TZK_LOG_CAPACITY);
     const unsigned long fresh = std::min(log.header.Total - since, returned);
-    const unsigned long* end = log.commands + returned;
-    return std::find(end - fresh, end, static_cast<unsigned long>(kPowerQuery)) != end;
+    int stage = 0;
+    for (const unsigned long* command = log.commands + returned - fresh; command != log.commands + returned;
+         ++command) {
+        const bool led = *command == kLedOff || *command == kLedOn;
+        if ((stage == 0 && led) || (stage == 1 && *command == kPowerQuery) || (stage == 2 && led)) ++stage;
+    }
+    return stage;
 }
 
 void Wake(DWORD timeoutMs) {
     DeviceLog log;
     const unsigned long since = ReadDeviceLog(log) ? log.header.Total : 0;
-    MarkStatus();
+    Acknowledge();
     SendPowerEvent(PBT_APMQUERYSUSPEND);
     SendPowerEvent(PBT_APMRESUMEAUTOMATIC);
-    std::string text;
-    if (!AwaitReport(timeoutMs, text)) return Answer("noreport %s", text.c_str());
-    // Marked at once: the check after the resume starts only after the worker's pause
-    // and the power query, and reports only after a whole check, so its report is told
-    // from the wake's.
-    MarkStatus();
-    if (!WaitFor(timeoutMs, [since] { return PowerQueriedSince(since); }))
-        return Answer("noquery %s", text.c_str());
-    const bool followed = AwaitReport(timeoutMs, text);
-    Answer("%s %s", followed ? "woke" : "nofollow", text.c_str());
+    int stage = 0;
+    DWORD looks = 0;
+    WaitFor(timeoutMs, [since, &stage, &looks] {
+        if (++looks % kLooksBetweenAcknowledgements == 0) Acknowledge();
+        return (stage = WakeStage(since)) == 3;
+    });
+    static const char* const kAnswers[] = {"noreport", "noquery", "nofollow", "woke"};
+    Answer("%s %s", kAnswers[stage], StatusText().c_str());
 }
 
 void Assign(int browseId, const std::string& path) {
