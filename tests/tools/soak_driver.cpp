@@ -381,19 +381,23 @@ void Find(const std::string& title) {
 
 void Acknowledge() { PostMessageA(bar, kTrayCallback, 1, WM_LBUTTONDBLCLK); }
 
-// Waits for the status strip to show a report; text is the strip as last seen.
-bool AwaitReport(DWORD timeoutMs, std::string& text) {
+// WaitFor, acknowledging new mail meanwhile as a user double-clicks the blinking icon:
+// a later report waits for the blinking of an earlier one.
+template <class Predicate>
+bool WaitAcknowledging(DWORD timeoutMs, Predicate done) {
     DWORD looks = 0;
-    return WaitFor(timeoutMs, [&text, &looks] {
+    return WaitFor(timeoutMs, [&done, &looks] {
         if (++looks % kLooksBetweenAcknowledgements == 0) Acknowledge();
-        text = StatusText();
-        return text != kSentinel && text != kStartText && !text.empty();
+        return done();
     });
 }
 
 void WaitForReport(DWORD timeoutMs) {
     std::string text;
-    const bool reported = AwaitReport(timeoutMs, text);
+    const bool reported = WaitAcknowledging(timeoutMs, [&text] {
+        text = StatusText();
+        return text != kSentinel && text != kStartText && !text.empty();
+    });
     Answer("%s %s", reported ? "report" : "noreport", text.c_str());
 }
 
@@ -453,11 +457,7 @@ void Wake(DWORD timeoutMs) {
     SendPowerEvent(PBT_APMQUERYSUSPEND);
     SendPowerEvent(PBT_APMRESUMEAUTOMATIC);
     int stage = 0;
-    DWORD looks = 0;
-    WaitFor(timeoutMs, [since, &stage, &looks] {
-        if (++looks % kLooksBetweenAcknowledgements == 0) Acknowledge();
-        return (stage = WakeStage(since)) == 3;
-    });
+    WaitAcknowledging(timeoutMs, [since, &stage] { return (stage = WakeStage(since)) == 3; });
     static const char* const kAnswers[] = {"noreport", "noquery", "nofollow", "woke"};
     Answer("%s %s", kAnswers[stage], StatusText().c_str());
 }
