@@ -14,6 +14,7 @@
 #include "i18n/win32_system_language.h"
 #include "mail/win32_mail_library.h"
 #include "mail/win32_mail_poll_worker.h"
+#include "mail/win32_mail_watch.h"
 #include "mail/win32_power.h"
 #include "resource.h"
 #include "shared/process_state.h"
@@ -169,6 +170,7 @@ BOOL ButtonBarDialog::OnInitDialog() {
         buttons_.RefreshSlots(TheSettings().Values().Style);
         StartHotkeyWorker();
         StartMailPollWorker(TheDevicePort());
+        TheMailWatch().Follow(TheSettings().Values());
         TransferSettings(Direction::Save);
     }
     ChooseStartLayout();
@@ -229,7 +231,8 @@ void ButtonBarDialog::OnDestroy() {
     TheTrayIcon().Remove();
     // The hot-key worker ends before the mixer closes and the window object goes away.
     StopHotkeyWorker();
-    AbandonMailChecks();
+    TheMailWatch().Stop();
+    AbortMailChecks();
     StopMailPollWorker();
     CloseMixer();
     TransferSettings(Direction::Save);

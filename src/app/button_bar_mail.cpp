@@ -6,17 +6,22 @@
 #include "mail/suspend_wake.h"
 #include "mail/win32_mail_poll_worker.h"
 #include "mail/win32_mail_settings_dialog.h"
+#include "mail/win32_mail_watch.h"
 #include "mail/win32_power.h"
 #include "shared/process_state.h"
 #include "ui/win32_file_chooser.h"
 
 namespace qp {
 
+// A resume that keeps the machine awake checks at once: mail that came during the
+// sleep is shown as soon as the network is back.
 void ButtonBarDialog::OnPowerBroadcast(WPARAM event) {
     Win32WakeTimer timer;
     Win32PollEvent pollEvent;
-    OnPowerEvent(static_cast<uint32_t>(event), TheSettings().Values(), timer, pollEvent,
-                 TheMailPollFlags());
+    const Settings& settings = TheSettings().Values();
+    const PowerChange change =
+        OnPowerEvent(static_cast<uint32_t>(event), settings, timer, pollEvent, TheMailPollFlags());
+    if (TheMailWatch().OnPower(change, settings)) TheCheckRequests().AskAfterResume(pollEvent);
 }
 
 // New mail counts from now on; a check follows at once.
@@ -29,7 +34,8 @@ void ButtonBarDialog::OnRestampAndCheck() {
 }
 
 void ButtonBarDialog::OnMailSettings() {
-    OpenMailSettings(hwnd(), buttons_.Tips(), registry_, [this] { SaveAllSettings(); });
+    if (OpenMailSettings(hwnd(), buttons_.Tips(), registry_, [this] { SaveAllSettings(); }))
+        TheMailWatch().Follow(TheSettings().Values());
 }
 
 void ButtonBarDialog::OnDefaultSound() {

@@ -34,11 +34,13 @@ int MailPollLoop::Run() {
 bool MailPollLoop::Pass() {
     // After a wake by the timer the worker does not wait: it re-tests until the
     // report has come, then puts the machine back to sleep.
+    bool signalled = true;
     if (flags_.ResuspendPending == 0)
-        services_.event.Wait(PeriodMs(settings_.Copy().MailPollTime));
+        signalled = services_.event.Wait(retry_.WaitMs(PeriodMs(settings_.Copy().MailPollTime)));
     else
         services_.clock.Pause(kRetestPauseMs);
     if (flags_.StopWorkers != 0) return false;
+    if (services_.requests.TakeResume()) retry_.Open(services_.clock.NowMs());
     // No re-suspend while a check is out: the suspend would cut it short and its
     // report would land in the next wake. PollBusy is read before PollNow, the reverse
     // of the report's order, so a check seen as over has its request seen as served
@@ -51,6 +53,7 @@ bool MailPollLoop::Pass() {
 
     Settings settings = settings_.Copy();
     if (settings.MailPollEn == 0 && flags_.PollNow == 0) return true;
+    if (RetryHoldsBack(signalled)) return true;
     if (!services_.library.HasGetNewMail()) {
         services_.status.Show(kNoGetNewMailText);
         GiveUpPoll();
@@ -83,13 +86,17 @@ bool MailPollLoop::StartCheck(Settings settings) {
                 since_.c_str(), 0, callback_};
 
     order_.CheckStarting();
+    // Read before the start: the report may come before GetNewMail has returned.
+    const uint32_t reports = services_.requests.Reports();
     int32_t result = -1;
     const bool tried = gate_.StartUnlessStopped([&] {
         flags_.PollBusy = 1;
+        services_.requests.TakeAll();
         result = services_.library.GetNewMail(&request_);
     });
     if (!tried) return false;
     if (result == 0) {
+        if (retry_.IsOpen()) retry_.CheckStarted(reports);
         order_.Announce(services_.status, kStartText);
         return true;
     }
@@ -97,6 +104,12 @@ bool MailPollLoop::StartCheck(Settings settings) {
     flags_.PollBusy = 0;
     GiveUpPoll();
     return true;
+}
+
+bool MailPollLoop::RetryHoldsBack(bool signalled) {
+    if (signalled || !retry_.IsOpen()) return false;
+    return !retry_.Due(services_.clock.NowMs(), services_.requests.Reports(),
+                       services_.requests.LastResult());
 }
 
 void MailPollLoop::GiveUpPoll() {

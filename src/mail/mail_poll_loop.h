@@ -9,9 +9,11 @@
 #include <vrxmail/mail_request.h>
 
 #include "device/device_port.h"
+#include "mail/check_requests.h"
 #include "mail/mail_poll_flags.h"
 #include "mail/mail_poll_ports.h"
 #include "mail/mail_status_order.h"
+#include "mail/resume_retry.h"
 #include "settings/settings.h"
 
 namespace qp {
@@ -47,6 +49,8 @@ struct MailPollServices {
     DevicePort& device;
     PowerPort& power;
     StatusStripPort& status;
+    // The watch's and the resume's requests, and how the last check was reported.
+    CheckRequests& requests;
 };
 
 class MailPollLoop {
@@ -75,6 +79,9 @@ private:
     bool StartCheck(Settings settings);
     // A check that cannot start during a wake by the timer ends that wake.
     void GiveUpPoll();
+    // While the retries after a resume run, a pass that was not woken starts a check
+    // only when the retry is due.
+    bool RetryHoldsBack(bool signalled);
 
     const SettingsStore& settings_;
     MailPollFlags flags_;
@@ -82,6 +89,7 @@ private:
     MailCheckGate& gate_;
     MailStatusOrder& order_;
     const vrxmail::MailCallback callback_;
+    ResumeRetry retry_;
     // The texts the library reads, replaced only while no check is outstanding.
     vrxmail::MailRequest request_{};
     std::string host_, user_, password_, since_;

@@ -13,8 +13,8 @@ namespace qp {
 class PollEvent {
 public:
     virtual ~PollEvent() = default;
-    // Returns on a signal or after timeoutMs; the two are alike to the worker.
-    virtual void Wait(uint32_t timeoutMs) = 0;
+    // Returns on a signal (true) or after timeoutMs (false).
+    virtual bool Wait(uint32_t timeoutMs) = 0;
     virtual void Signal() = 0;
 };
 
@@ -23,6 +23,8 @@ public:
     virtual ~PollClock() = default;
     // Gives up the processor for about ms milliseconds.
     virtual void Pause(uint32_t ms) = 0;
+    // Milliseconds from an arbitrary start, never going back.
+    virtual uint64_t NowMs() = 0;
 };
 
 class MailLibraryPort {

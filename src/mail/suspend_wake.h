@@ -6,12 +6,14 @@
 
 #include "mail/mail_poll_loop.h"
 #include "mail/mail_poll_ports.h"
+#include "mail/mail_watch_control.h"
 #include "settings/settings.h"
 
 namespace qp {
 
 // Power broadcast event codes.
 constexpr uint32_t kQuerySuspend = 0;
+constexpr uint32_t kSuspend = 4;            // the machine is going to sleep now
 constexpr uint32_t kResumeSuspend = 7;      // the user woke the machine
 constexpr uint32_t kResumeAutomatic = 18;
 
@@ -31,7 +33,8 @@ int64_t WakeDueTime(int32_t minutes);
 
 constexpr uint32_t kWakeTimerTestMs = 100;
 
-void OnPowerEvent(uint32_t event, const Settings& settings, WakeTimerPort& timer,
-                  PollEvent& pollEvent, MailPollFlags flags);
+// Returns what the broadcast means to the mailbox watch.
+PowerChange OnPowerEvent(uint32_t event, const Settings& settings, WakeTimerPort& timer,
+                         PollEvent& pollEvent, MailPollFlags flags);
 
 }  // namespace qp

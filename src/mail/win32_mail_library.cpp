@@ -7,12 +7,20 @@ namespace qp {
 namespace {
 
 using GetNewMailEntry = int32_t(__cdecl*)(vrxmail::MailRequest*);
-using CancelCallBackEntry = int32_t(__cdecl*)();
+// The one signature fixed for GetMailAbort: no arguments, a result that is ignored.
+// GetMailHeader and CancelCallBack must be there but are never called: a library put
+// in this one's place may give them other signatures.
+using GetMailAbortEntry = void(__cdecl*)();
+using StartMailWatchEntry = int32_t(__cdecl*)(const vrxmail::MailRequest*,
+                                               Win32MailWatch::Notify);
+using StopMailWatchEntry = int32_t(__cdecl*)();
 
 // Written once on the user-interface thread before any worker exists; read-only after.
 struct MailLibrary {
     GetNewMailEntry getNewMail = nullptr;
-    CancelCallBackEntry cancelCallBack = nullptr;
+    GetMailAbortEntry getMailAbort = nullptr;
+    StartMailWatchEntry startMailWatch = nullptr;
+    StopMailWatchEntry stopMailWatch = nullptr;
 };
 MailLibrary library;
 
@@ -51,7 +59,14 @@ bool LoadMailLibrary(HWND owner) {
         }
     }
     library.getNewMail = AsEntry<GetNewMailEntry>(found[0]);
-    library.cancelCallBack = AsEntry<CancelCallBackEntry>(found[3]);
+    library.getMailAbort = AsEntry<GetMailAbortEntry>(found[1]);
+    // The watch is used only when both of its halves are there.
+    FARPROC start = GetProcAddress(module, "StartMailWatch");
+    FARPROC stop = GetProcAddress(module, "StopMailWatch");
+    if (start && stop) {
+        library.startMailWatch = AsEntry<StartMailWatchEntry>(start);
+        library.stopMailWatch = AsEntry<StopMailWatchEntry>(stop);
+    }
     return true;
 }
 
@@ -61,8 +76,18 @@ int32_t Win32MailLibrary::GetNewMail(vrxmail::MailRequest* request) {
     return library.getNewMail ? library.getNewMail(request) : -1;
 }
 
-void AbandonMailChecks() {
-    if (library.cancelCallBack) library.cancelCallBack();
+void AbortMailChecks() {
+    if (library.getMailAbort) library.getMailAbort();
+}
+
+bool Win32MailWatch::Available() const { return library.startMailWatch != nullptr; }
+
+int32_t Win32MailWatch::Start(const vrxmail::MailRequest& request) {
+    return library.startMailWatch ? library.startMailWatch(&request, notify_) : -1;
+}
+
+void Win32MailWatch::Stop() {
+    if (library.stopMailWatch) library.stopMailWatch();
 }
 
 }  // namespace qp

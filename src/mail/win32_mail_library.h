@@ -6,24 +6,39 @@
 #include <vrxmail/mail_request.h>
 
 #include "mail/mail_poll_ports.h"
+#include "mail/mail_watch_control.h"
 
 namespace qp {
 
 // Loads the library and looks up its four entry points. On failure tells the user
 // (owner owns the message) and returns false: "Unable to load VRXMAIL.DLL.\n Aborting !"
-// or the message of the first missing entry point.
+// or the message of the first missing entry point. The watch's two entry points are
+// looked up after them; a library without them is used as it is, without a message.
 bool LoadMailLibrary(HWND owner);
 
-// At shutdown: abandons a check in progress and withdraws every report not yet begun,
-// so that none reaches a window that is going away; nothing when the library is not
-// loaded.
-void AbandonMailChecks();
+// At shutdown, once: GetMailAbort, which ends the network work of a check in progress.
+// Its report, should it still come, is dropped by the report itself. Nothing when the
+// library is not loaded.
+void AbortMailChecks();
 
 // The loaded library as the mail worker sees it.
 class Win32MailLibrary : public MailLibraryPort {
 public:
     bool HasGetNewMail() const override;
     int32_t GetNewMail(vrxmail::MailRequest* request) override;
+};
+
+// The library's watch; its notifications go to notify, on the watch's thread.
+class Win32MailWatch : public MailWatchPort {
+public:
+    using Notify = void(VRXMAIL_CDECL*)(int32_t event);
+    explicit Win32MailWatch(Notify notify) : notify_(notify) {}
+    bool Available() const override;
+    int32_t Start(const vrxmail::MailRequest& request) override;
+    void Stop() override;
+
+private:
+    const Notify notify_;
 };
 
 }  // namespace qp

@@ -16,17 +16,37 @@
 
 namespace qp {
 
-void Win32PollEvent::Wait(uint32_t timeoutMs) { WaitForSingleObject(MailPollEvent.get(), timeoutMs); }
+bool Win32PollEvent::Wait(uint32_t timeoutMs) {
+    return WaitForSingleObject(MailPollEvent.get(), timeoutMs) == WAIT_OBJECT_0;
+}
 
 void Win32PollEvent::Signal() { SetEvent(MailPollEvent.get()); }
 
 MailPollFlags TheMailPollFlags() { return {StopWorkers, PollNow, PollBusy, ResuspendPending}; }
 
+CheckRequests& TheCheckRequests() {
+    static CheckRequests* const requests = new CheckRequests;
+    return *requests;
+}
+
 namespace {
 
+// Used by the worker's thread alone. GetTickCount (GetTickCount64 needs a later Windows)
+// wraps after 49.7 days; counting the wraps seen keeps the value from going back, which
+// is all the retries after a resume need.
 class SleepClock : public PollClock {
 public:
     void Pause(uint32_t ms) override { Sleep(ms); }
+    uint64_t NowMs() override {
+        const DWORD now = GetTickCount();
+        if (now < last_) wraps_ += uint64_t{1} << 32;
+        last_ = now;
+        return wraps_ | now;
+    }
+
+private:
+    DWORD last_ = 0;
+    uint64_t wraps_ = 0;
 };
 
 // The worker's texts come with the wait cursor while they are written.
@@ -44,7 +64,8 @@ public:
         if (thread_) return true;
         UseDeviceForMailReports(device);
         loop_.emplace(TheSettings(), TheMailPollFlags(),
-                      MailPollServices{event_, clock_, library_, device, power_, status_}, gate_,
+                      MailPollServices{event_, clock_, library_, device, power_, status_,
+                                       TheCheckRequests()}, gate_,
                       TheMailStatusOrder(), &MailCheckCallback);
         thread_.reset(CreateThread(nullptr, 0, &MailPollWorker::Main, this, 0, nullptr));
         return static_cast<bool>(thread_);

@@ -13,12 +13,15 @@ namespace qp {
 // MailPollEvent through the PollEvent seam.
 class Win32PollEvent : public PollEvent {
 public:
-    void Wait(uint32_t timeoutMs) override;
+    bool Wait(uint32_t timeoutMs) override;
     void Signal() override;
 };
 
 // The process's StopWorkers, PollNow, PollBusy and ResuspendPending.
 MailPollFlags TheMailPollFlags();
+// The checks asked for by the watch and by resumes. Never destroyed: the watch and the
+// reports may still use it while the process ends.
+CheckRequests& TheCheckRequests();
 
 // Call once at the end of start-up, after the mail library is loaded. The worker and the
 // reports of its checks reach the device through `device`, which must outlive them.

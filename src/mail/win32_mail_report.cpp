@@ -106,7 +106,12 @@ void VRXMAIL_CDECL MailCheckCallback(int32_t newCount, int32_t resultCode) {
     TheMailStatusOrder().Report(status, report.statusText);
     if (report.led != MailReport::Led::Keep)
         reportDevice.load()->SendCommand(report.led == MailReport::Led::On ? kLedOn : kLedOff);
+    CheckRequests& requests = TheCheckRequests();
+    requests.Reported(resultCode);
     EndCheck(TheMailPollFlags());
+    // The watch saw mail come while this check was out: one more check follows it.
+    Win32PollEvent pollEvent;
+    requests.WakeIfPending(pollEvent);
     if (report.led != MailReport::Led::On) return;
 
     BlinkStop = 0;

@@ -165,23 +165,24 @@ MailSettingsDialog* shownDialog = nullptr;
 
 }  // namespace
 
-void OpenMailSettings(HWND owner, TipControl& tips, RegistryApi& registry,
+bool OpenMailSettings(HWND owner, TipControl& tips, RegistryApi& registry,
                       const std::function<void()>& saveRunning) {
     if (shownDialog) {
         SetForegroundWindow(shownDialog->hwnd());
-        return;
+        return false;
     }
     saveRunning();
     MailSettingsDialog dialog(owner, tips, registry);
     shownDialog = &dialog;
     const INT_PTR result = dialog.RunModal(owner);
     shownDialog = nullptr;
-    if (result != IDOK) return;
+    if (result != IDOK) return false;
     TheSettings().Modify([&dialog](Settings& settings) { CopyIntoSettings(dialog.Values(), settings); });
     // Only now: a worker woken before the write-back would use the request on the old
     // server.
     if (dialog.PollNowRequested()) PollNow = 1;
     Win32PollEvent().Signal();
+    return true;
 }
 
 }  // namespace qp

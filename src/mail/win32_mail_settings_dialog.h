@@ -14,8 +14,8 @@ class TipControl;
 // Runs the dialog modally over `owner`: first `saveRunning` (so that the registry holds
 // the running settings), then the dialog; a confirmed dialog has stored its values and
 // hands them to the running settings under their lock and wakes the mail worker. While
-// the dialog is shown, another call only brings it to the front.
-void OpenMailSettings(HWND owner, TipControl& tips, RegistryApi& registry,
+// the dialog is shown, another call only brings it to the front. True when confirmed.
+bool OpenMailSettings(HWND owner, TipControl& tips, RegistryApi& registry,
                       const std::function<void()>& saveRunning);
 
 }  // namespace qp

@@ -32,6 +32,9 @@ struct Settings {
     std::string WavePath;
     int32_t WaveOption = 0;
     int32_t FloatStyleOption = 0;
+    // 1: new mail is watched for over IMAP IDLE between the periodic checks. 1 also when
+    // a settings set of an earlier version lacks it.
+    int32_t MailPushEn = 1;
 };
 
 // Only the user-interface thread writes the settings, always through Modify, which

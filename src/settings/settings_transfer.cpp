@@ -32,6 +32,7 @@ void TransferUserGroupRest(RegistryKey& key, Settings& s) {
     key.TransferString("WavePath", s.WavePath);
     key.TransferDword("WaveOption", s.WaveOption);
     key.TransferDword("FloatStyleOption", s.FloatStyleOption);
+    key.TransferDword("MailPushEn", s.MailPushEn);
 }
 
 void SetFirstRunUserValues(Settings& s, std::string timeStamp) {
@@ -51,6 +52,7 @@ void SetFirstRunUserValues(Settings& s, std::string timeStamp) {
     s.WavePath.clear();
     s.WaveOption = 0;
     s.FloatStyleOption = 1;
+    s.MailPushEn = 1;
     s.LastNewTimeStamp = std::move(timeStamp);
 }
 

@@ -25,6 +25,7 @@ FIRST_RUN_USER_VALUES = {
     "WavePath": ("REG_SZ", DEFAULT_WAVE_PATH),
     "WaveOption": ("REG_DWORD", 0),
     "FloatStyleOption": ("REG_DWORD", 1),
+    "MailPushEn": ("REG_DWORD", 1),
 }
 
 FIRST_RUN_MACHINE_VALUES = {

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "mail/mail_poll_ports.h"
@@ -21,11 +22,11 @@ namespace qp::test {
 // period had passed; otherwise it blocks until a signal.
 class FakePollEvent : public PollEvent {
 public:
-    void Wait(uint32_t timeoutMs) override {
+    bool Wait(uint32_t timeoutMs) override {
         std::unique_lock<std::mutex> hold(lock_);
         waits_.push_back(timeoutMs);
         changed_.wait(hold, [this] { return signalled_ || timesOut; });
-        signalled_ = false;
+        return std::exchange(signalled_, false);
     }
     void Signal() override {
         std::lock_guard<std::mutex> hold(lock_);
@@ -63,7 +64,9 @@ public:
         ++pauses;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+    uint64_t NowMs() override { return nowMs; }
     std::atomic<int> pauses{0};
+    std::atomic<uint64_t> nowMs{0};
     std::atomic<uint32_t> lastPauseMs{0};
 };
 

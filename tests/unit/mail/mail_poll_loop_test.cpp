@@ -45,10 +45,12 @@ protected:
 
     // What the program's report does with the worker's flags: the status text and the
     // LED first, then both flags cleared.
-    void Report(int32_t newCount) {
+    void Report(int32_t newCount, int32_t resultCode = 0) {
         order.Report(status, "You have " + std::to_string(newCount) + " new emails");
         device.SendCommand(newCount ? kLedOn : kLedOff);
+        requests.Reported(resultCode);
         EndCheck(flags);
+        requests.WakeIfPending(event);
     }
 
     // The machine was woken by the timer: the resume asks for a poll and a re-suspend.
@@ -80,9 +82,10 @@ protected:
     FakeStatusStrip status;
     MailCheckGate gate{stopWorkers};
     MailStatusOrder order;
+    CheckRequests requests;
     MailPollLoop loop{settings,
                       flags,
-                      {event, clock, library, device, power, status},
+                      {event, clock, library, device, power, status, requests},
                       gate,
                       order,
                       &ReportCallback};
@@ -337,6 +340,90 @@ TEST_F(MailPollLoopTest, AUserResumeOrAnExitDuringTheReSuspendKeepsTheMachineAwa
     EXPECT_FALSE(loop.Pass());
     EXPECT_EQ(power.Calls(), (std::vector<FakePower::Kind>{FakePower::IdleWait, FakePower::IdleWait}));
     EXPECT_EQ(library.CallCount(), 2u);
+}
+
+// The watch's notifications ask for a check as if the period had ended; those that come
+// while a check is out lead to one more check after its report, not one each.
+TEST_F(MailPollLoopTest, NotificationsDuringACheckLeadToOneMoreCheckAfterIt) {
+    SetPolling(1);
+    requests.Ask(event);
+    ASSERT_TRUE(loop.Pass());
+    ASSERT_EQ(library.CallCount(), 1u);
+    requests.Ask(event);
+    requests.Ask(event);
+    ASSERT_TRUE(loop.Pass());
+    EXPECT_EQ(library.CallCount(), 1u) << "no second check while one is out";
+
+    Report(1);
+    ASSERT_TRUE(event.Pending()) << "the report wakes the worker for the request it kept";
+    ASSERT_TRUE(loop.Pass());
+    EXPECT_EQ(library.CallCount(), 2u);
+    Report(0);
+    EXPECT_FALSE(event.Pending()) << "that check served every request";
+}
+
+class ResumeRetryTest : public MailPollLoopTest {
+protected:
+    ResumeRetryTest() {
+        SetPolling(1);
+        requests.AskAfterResume(event);
+        EXPECT_TRUE(loop.Pass());
+        event.timesOut = true;
+    }
+    // Passes that are not woken, each after ms on the clock; the checks they started.
+    size_t PassAfter(uint64_t ms) {
+        clock.nowMs += ms;
+        EXPECT_TRUE(loop.Pass());
+        return library.CallCount();
+    }
+};
+
+TEST_F(ResumeRetryTest, AnUnreachableServerIsTriedAgainSoonerAtFirstUntilACheckGetsThrough) {
+    ASSERT_EQ(library.CallCount(), 1u);
+    EXPECT_EQ(event.Waits().back(), 300000u);
+    Report(0, 10065);
+    EXPECT_EQ(PassAfter(0), 1u);
+    EXPECT_EQ(event.Waits().back(), ResumeRetry::kLookMs) << "the worker looks often meanwhile";
+    EXPECT_EQ(PassAfter(999), 1u);
+    EXPECT_EQ(PassAfter(1), 2u) << "after 1 s";
+    Report(0, 11001);
+    EXPECT_EQ(PassAfter(0), 2u);
+    EXPECT_EQ(PassAfter(1999), 2u);
+    EXPECT_EQ(PassAfter(1), 3u) << "then after 2 s";
+    EXPECT_EQ(PassAfter(60000), 3u) << "never while the check is out";
+    Report(4);
+    EXPECT_EQ(PassAfter(0), 3u);
+    // A wait that times out now is the period's: its check is the periodic one.
+    EXPECT_EQ(PassAfter(0), 4u);
+    EXPECT_EQ(event.Waits().back(), 300000u) << "the period again, once a check got through";
+}
+
+TEST_F(ResumeRetryTest, AnAnswerOfTheServersEndsTheRetries) {
+    Report(0, static_cast<int32_t>(0xE00C0102));
+    EXPECT_EQ(PassAfter(0), 1u);
+    PassAfter(0);
+    EXPECT_EQ(event.Waits().back(), 300000u);
+}
+
+TEST_F(ResumeRetryTest, TheRetriesEndWithTheirWindowAndTheirPausesAreCapped) {
+    std::vector<uint64_t> gaps;
+    uint64_t waitedMs = 0, sinceLast = 0;
+    do {
+        ASSERT_LT(waitedMs, ResumeRetry::kWindowMs + 60000) << "the window never closed";
+        const size_t before = library.CallCount();
+        if (pollBusy == 1) Report(0, 10060);
+        waitedMs += 500;
+        sinceLast += 500;
+        // The check of a wait as long as the period is the period's, not a retry.
+        if (PassAfter(500) > before && event.Waits().back() == ResumeRetry::kLookMs) {
+            gaps.push_back(sinceLast);
+            sinceLast = 0;
+        }
+    } while (event.Waits().back() != 300000u);
+    ASSERT_GE(gaps.size(), 8u);
+    for (size_t i = 1; i < gaps.size(); ++i) EXPECT_GE(gaps[i], gaps[i - 1]);
+    EXPECT_LE(gaps.back(), ResumeRetry::kLongestDelayMs + 1000);
+    EXPECT_GE(waitedMs, ResumeRetry::kWindowMs);
 }
 
 TEST(MailCheckGateTest, TheStopWaitsForACheckBeingStartedAndNoneStartsAfterIt) {

@@ -82,6 +82,7 @@ TEST_F(SettingsLoadTest, FirstRunSetsTheUserDefaultsAndWritesACompleteSet) {
     EXPECT_EQ(s.WavePath, "");
     EXPECT_EQ(s.WaveOption, 0);
     EXPECT_EQ(s.FloatStyleOption, 1);
+    EXPECT_EQ(s.MailPushEn, 1);
     EXPECT_EQ(s.LastNewTimeStamp, "2031/12/24 18:30");
     EXPECT_EQ(host.stampCalls, 1);
 
@@ -104,7 +105,8 @@ TEST_F(SettingsLoadTest, FirstRunSetsTheUserDefaultsAndWritesACompleteSet) {
     EXPECT_EQ(reg.GetDword(kUser, "Style"), 1u);
     EXPECT_EQ(reg.GetDword(kUser, "WaveOption"), 0u);
     EXPECT_EQ(reg.GetDword(kUser, "FloatStyleOption"), 1u);
-    EXPECT_EQ(reg.ValueCount(kUser), 17u);
+    EXPECT_EQ(reg.GetDword(kUser, "MailPushEn"), 1u);
+    EXPECT_EQ(reg.ValueCount(kUser), 18u);
 
     // Each hive is flushed by the nested Save only; the outer Load flushes nothing.
     EXPECT_EQ(reg.CallsOf(RegOp::Flush).size(), 2u);
@@ -174,6 +176,14 @@ TEST_F(SettingsLoadTest, ChangesMadeWhileTheLockMessageIsUpSurvive) {
     Load();
     EXPECT_EQ(store.Values().Sound, 1);
     EXPECT_EQ(store.Values().MailProgram, "m.exe");
+}
+
+TEST_F(SettingsLoadTest, SettingsOfAnEarlierVersionKeepPushOn) {
+    reg.PutString(kUser, "MailProgram", "m.exe");
+    reg.PutDword(kUser, "MailPollEn", 1);
+    Load();
+    EXPECT_EQ(store.Values().MailPollEn, 1);
+    EXPECT_EQ(store.Values().MailPushEn, 1);
 }
 
 TEST_F(SettingsLoadTest, MailProgramOfAnotherTypeIsNoFirstRun) {

@@ -77,6 +77,7 @@ TEST_F(SettingsSaveTest, WritesBothGroupsInTheirFixedOrderAndFlushesEachHive) {
                   u + "WavePath = sz \"C:\\ding.wav\" (12)",
                   u + "WaveOption = dword 2 (4)",
                   u + "FloatStyleOption = dword 0 (4)",
+                  u + "MailPushEn = dword 0 (4)",
                   "Flush HKCU\\Software",
                   std::string("Close ") + kUser,
                   "Close HKCU\\Software",
@@ -91,7 +92,7 @@ TEST_F(SettingsSaveTest, AValueThatCannotBeWrittenIsSkipped) {
     EXPECT_FALSE(reg.Get(kUser, "MailProgram"));
     EXPECT_EQ(reg.GetString(kUser, "MailHost"), "mail.example.net");
     EXPECT_EQ(reg.GetDword(kUser, "FloatStyleOption"), 0u);
-    EXPECT_EQ(reg.ValueCount(kUser), 16u);
+    EXPECT_EQ(reg.ValueCount(kUser), 17u);
     EXPECT_EQ(reg.ValueCount(kMachine), 9u);
 }
 
@@ -101,7 +102,7 @@ TEST_F(SettingsSaveTest, WithoutTheMachineHiveOnlyTheUserGroupIsWritten) {
     Save();
     EXPECT_FALSE(reg.KeyExists(kMachine));
     EXPECT_EQ(reg.ValueCount("HKLM\\Software"), 0u);
-    EXPECT_EQ(reg.ValueCount(kUser), 17u);
+    EXPECT_EQ(reg.ValueCount(kUser), 18u);
     EXPECT_EQ(reg.GetDword(kUser, "Style"), 3u);
 }
 

@@ -29,6 +29,7 @@ inline Settings SampleSettings() {
     s.WavePath = "C:\\ding.wav";
     s.WaveOption = 2;
     s.FloatStyleOption = 0;
+    s.MailPushEn = 0;
     return s;
 }
 
@@ -56,6 +57,7 @@ inline void ExpectUserGroupEqual(const Settings& expected, const Settings& actua
     EXPECT_EQ(actual.WavePath, expected.WavePath);
     EXPECT_EQ(actual.WaveOption, expected.WaveOption);
     EXPECT_EQ(actual.FloatStyleOption, expected.FloatStyleOption);
+    EXPECT_EQ(actual.MailPushEn, expected.MailPushEn);
 }
 
 inline void SetAll(SettingsStore& store, const Settings& values) {
