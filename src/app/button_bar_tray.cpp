@@ -105,8 +105,9 @@ void ButtonBarDialog::ToggleTraySetting(int32_t Settings::*field, const char* na
 }
 
 // The item offering the other style gets its new text where the menu carries one; the
-// style switches in either case.
+// style switches in either case. A floating bar that goes away remembers its place.
 void ButtonBarDialog::OnStyleSwitch() {
+    RememberFloatingPlace();
     ShowWindow(hwnd(), SW_HIDE);
     const std::string& floating = Language().Text(13);
     const std::string& fixed = Language().Text(18);
@@ -130,10 +131,12 @@ void ButtonBarDialog::OnFloatingOption(int32_t option) {
     TheSettings().Modify([option](Settings& settings) { settings.FloatStyleOption = option; });
     TransferSettings(Direction::Save);
     if (TheSettings().Values().Style != 2) return;
-    if (option == 1)
+    if (option == 1) {
         ApplyWindowStyle(2);
-    else
-        ShowWindow(hwnd(), SW_HIDE);
+        return;
+    }
+    RememberFloatingPlace();
+    ShowWindow(hwnd(), SW_HIDE);
 }
 
 }  // namespace qp

@@ -105,16 +105,27 @@ def test_default_layout_shows_the_buttons_the_lock_hid(quilpad, probe, prefix):
         assert probe.control(button)["visible"], button
 
 
-def test_floating_bar_comes_back_where_the_user_left_it(quilpad, probe):
+# Minimize, then a tray double-click; the floating option off, then on; the style switch
+# to the default window and back.
+@pytest.mark.parametrize("hide, show", [((32790,), None), ((32804,), (32802,)),
+                                        ((32784,), (32784,))])
+def test_floating_bar_comes_back_where_the_user_left_it(quilpad, probe, hide, show):
     _, bar = start(quilpad, probe, style=2, floating=1)
     x, y = bar["client_screen"][:2]
     drag(probe.prefix, (x + 106, y + 12), (x + 106 - 300, y + 12 + 200))
     moved = qh.wait_until(lambda: probe.find()["rect"][:2] == [bar["rect"][0] - 300, bar["rect"][1] + 200]
                           and probe.find(), 10, "the bar to follow the drag")
-    probe.command(32790)  # Minimize
-    qh.wait_until(lambda: not probe.find()["visible"], 10, "the bar to hide")
-    double_click_tray(probe)
-    back = probe.wait_for_bar(timeout=10)
+    for command in hide:
+        probe.command(command)
+    qh.wait_until(lambda: not probe.find()["visible"] or probe.find()["style"] & WS_CAPTION,
+                  10, "the floating bar to go away")
+    if show is None:
+        double_click_tray(probe)
+    else:
+        for command in show:
+            probe.command(command)
+    back = qh.wait_until(lambda: (lambda b: b if b["visible"] and b["rect"][2] - b["rect"][0] == 115
+                                  else None)(probe.find()), 10, "the floating bar to come back")
     assert back["rect"] == moved["rect"]
     assert_floating(probe, back)
 
