@@ -18,6 +18,7 @@ from private_dovecot import PrivateDovecot  # noqa: E402
 STAMP = "2026/12/01 12:00"
 STAMP_EPOCH = qh.stamp_epoch(STAMP)
 WITHOUT_CANCEL_DLL = qh.WIN_BUILD / "testbin" / "mail_library_without_cancel.dll"
+RECORDING_DLL = qh.WIN_BUILD / "testbin" / "mail_library_recording.dll"
 IMAP, POP3 = 1, 0
 
 
@@ -144,6 +145,20 @@ def test_a_library_without_cancel_callback_is_refused_then_the_device_checked(
     assert probe.find() is None
     assert_nothing_saved(prefix)
 
+
+# A library with only the four entry points starts without a message; at Exit the program
+# calls GetMailAbort once, and neither of the two whose signatures are not its own.
+def test_at_exit_get_mail_abort_is_called_once_and_nothing_else(quilpad, probe, prefix):
+    write_user_group(prefix)
+    shutil.copy(RECORDING_DLL, quilpad.install_dir / "VRXMail.DLL")
+    calls = quilpad.install_dir / "calls.txt"
+    run = quilpad.start()
+    probe.wait_for_bar(timeout=20)
+    assert not probe.message_boxes(exe="Quilpad.exe")
+    assert not calls.exists()
+    probe.command(32774)  # Exit
+    assert run.wait(20, "the program to end") == 0
+    assert calls.read_text().split() == ["GetMailAbort"]
 
 
 def tray_updates(run):
