@@ -184,6 +184,30 @@ class PrivateDovecot:
         os.chown(tmp, MAIL_UID, MAIL_UID)
         tmp.rename(self.maildir(user) / "new" / name)
 
+    def kick(self, user):
+        """Ends the user's sessions at once, with a BYE and a close."""
+        subprocess.run(["/usr/bin/doveadm", "-c", str(self.dir / "dovecot.conf"), "kick", user],
+                       env={"PATH": "/usr/sbin:/usr/bin:/sbin:/bin"}, check=True,
+                       stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, timeout=10)
+
+    def stop_master(self):
+        """The server goes away; its ports close with their master."""
+        self.process.kill()
+        self.process.wait(10)
+        deadline = time.monotonic() + 10
+        while _answers(self.imap_port):
+            if time.monotonic() > deadline:
+                raise RuntimeError("the IMAP port stayed open after the master ended")
+            time.sleep(0.05)
+
+    def start_master(self):
+        """The server comes back on the same ports."""
+        ports = (self.imap_port, self.pop3_port, self.imaps_port, self.pop3s_port)
+        for stale in (self.dir / "base").glob("*"):
+            if stale.is_socket() or stale.name == "master.pid":
+                stale.unlink()
+        self.process = start_dovecot(self.dir, f"vrxmail-wine-{os.getpid()}-{self.imap_port}", ports)
+
     def stop(self):
         if self.process.poll() is None:
             # The master and its children share the session started for them.

@@ -6,9 +6,7 @@ device driver stopped and started). Every action goes through soak_driver.exe, o
 process for the whole run."""
 
 import os
-import socket
 import struct
-import sys
 import time
 from pathlib import Path
 
@@ -16,9 +14,6 @@ import device_helpers
 import quilpad_harness as qh
 from quilpad_keys import write_user_group
 from silent_server import SilentServer
-
-sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "mailcheck_system"))
-from private_dovecot import start_dovecot  # noqa: E402
 
 SOAK_DRIVER_EXE = qh.WIN_BUILD / "testbin" / "soak_driver.exe"
 BARE_CHOOSER_EXE = qh.WIN_BUILD / "testbin" / "bare_chooser.exe"
@@ -56,36 +51,6 @@ class SoakDriver:
         self._conversation.close(farewell="quit")
 
 
-class MailServer:
-    """The private dovecot that can go away and come back on the same ports, or be
-    replaced for a while by a listener that accepts and says nothing."""
-
-    def __init__(self, dovecot):
-        self.dovecot = dovecot
-
-    def stop(self):
-        self.dovecot.process.kill()
-        self.dovecot.process.wait(10)
-        # The master's children (login and auth processes) end with their master's socket.
-        qh.wait_until(lambda: not _port_open(self.dovecot.imap_port), 10, "the IMAP port closed")
-
-    def start(self):
-        ports = (self.dovecot.imap_port, self.dovecot.pop3_port, 0, 0)
-        for stale in (self.dovecot.dir / "base").glob("*"):
-            if stale.is_socket() or stale.name == "master.pid":
-                stale.unlink()
-        self.dovecot.process = start_dovecot(
-            self.dovecot.dir, f"vrxmail-wine-{os.getpid()}-{self.dovecot.imap_port}", ports)
-
-
-def _port_open(port):
-    try:
-        with socket.create_connection(("127.0.0.1", port), timeout=0.5):
-            return True
-    except OSError:
-        return False
-
-
 def prepare(prefix, dovecot):
     """The registry and files of a user who has used the program for a while: IMAP on the
     private dovecot, periodic polling every minute, suspend-time polling with a wake at
@@ -109,7 +74,7 @@ class Soak:
 
     def __init__(self, prefix, dovecot, driver):
         self.prefix = prefix
-        self.server = MailServer(dovecot)
+        self.server = dovecot
         self.driver = driver
         self.device = device_helpers.Device(prefix)
         self.checks = self.reports = self.presses = 0
@@ -134,7 +99,7 @@ class Soak:
         return text
 
     def new_mail_and_check(self, cycle):
-        self.server.dovecot.deliver("alice", time.time(), f"soak {cycle}")
+        self.server.deliver("alice", time.time(), f"soak {cycle}")
         self.check(cycle)
         self.driver.ask("ack")
 
@@ -206,16 +171,16 @@ class Soak:
 
     def server_gone(self, cycle):
         """The mail server stops: a check fails; once it is back, checks count again."""
-        self.server.stop()
+        self.server.stop_master()
         self.check(cycle, expect="")
-        self.server.start()
+        self.server.start_master()
         self.new_mail_and_check(cycle)
 
     def silent_server(self, cycle):
         """A server that accepts and stays silent holds a check until it goes; then the
         real server is back and checks count again."""
-        self.server.stop()
-        listener = SilentServer(self.server.dovecot.imap_port)
+        self.server.stop_master()
+        listener = SilentServer(self.server.imap_port)
         answer = self.driver.ask("check 1000", timeout=30)
         self.checks += 1
         if not answer.startswith("noreport"):
@@ -227,7 +192,7 @@ class Soak:
             self.reports += 1
         else:
             self.missed.append((cycle, f"silent server's check: {answer}"))
-        self.server.start()
+        self.server.start_master()
         self.new_mail_and_check(cycle)
 
     def device_gone(self, cycle):
