@@ -60,6 +60,15 @@ WatchConnectionEnd watchConnection(const WatchRun& run, const WatchContext& cont
     } else {
       session.onResponse(response);
     }
+    // Retimed before the send: the deadline just passed must not bound the DONE.
+    if (session.state() != shown) {
+      shown = session.state();
+      retime(wait, shown, run.times);
+      if (shown == ImapState::idling && !idleFrom) {
+        idleFrom = Clock::now();
+        if (announce) run.notify(kWatchReconnected);
+      }
+    }
     if (!flush(session, *transport, failed) ||
         !upgradeIfAsked(session, transport, reader, run.job.endpoint.host, context.secure,
                         bounds, failed)) {
@@ -67,13 +76,6 @@ WatchConnectionEnd watchConnection(const WatchRun& run, const WatchContext& cont
     }
     if (!reader.hasBuffered() && session.takeNews()) run.notify(kWatchNewMail);
     if (session.finished() || session.state() == ImapState::logout) break;
-    if (session.state() == shown) continue;
-    shown = session.state();
-    retime(wait, shown, run.times);
-    if (shown == ImapState::idling && !idleFrom) {
-      idleFrom = Clock::now();
-      if (announce) run.notify(kWatchReconnected);
-    }
   }
   end.how = bounds.aborted()             ? WatchEnd::stopped
             : session.idleUnavailable() ? WatchEnd::idleUnavailable
