@@ -38,6 +38,13 @@ bool startsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && equalsNoCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool isAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) > 0x7F) return false;
+  }
+  return true;
+}
+
 bool allDigits(std::string_view s) {
   if (s.empty()) return false;
   for (const char c : s) {

@@ -14,6 +14,9 @@ std::string_view trim(std::string_view s);
 bool equalsNoCase(std::string_view a, std::string_view b);
 bool startsWithNoCase(std::string_view text, std::string_view prefix);
 
+// No byte above 0x7F.
+bool isAscii(std::string_view text);
+
 // A non-empty text of decimal digits only.
 bool allDigits(std::string_view s);
 

@@ -4,22 +4,13 @@
 #include <new>
 #include <system_error>
 
+#include "ascii_text.h"
 #include "server_address.h"
 #include "local_time.h"
 #include "result_codes.h"
 #include "since_stamp.h"
 
 namespace vrxmail {
-namespace {
-
-bool isAscii(const std::string& text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) > 0x7F) return false;
-  }
-  return true;
-}
-
-}  // namespace
 
 CheckService::CheckService(CheckContext context) : context_(std::move(context)) {}
 

@@ -19,14 +19,6 @@ bool isAtom(const ImapToken& t, std::string_view text) {
   return t.kind == ImapToken::atom && equalsNoCase(t.text, text);
 }
 
-// A quoted string holds 7-bit text only; anything else goes as a literal.
-bool quotable(const std::string& s) {
-  for (const char c : s) {
-    if (static_cast<unsigned char>(c) > 0x7F) return false;
-  }
-  return true;
-}
-
 std::string quoted(const std::string& s) {
   std::string out = "\"";
   for (const char c : s) {
@@ -40,8 +32,9 @@ std::string quoted(const std::string& s) {
 }  // namespace
 
 ImapSession::ImapSession(std::string user, std::string password, int64_t since,
-                         int64_t (*clock)(), bool startTls)
-    : SessionBase(std::move(user), std::move(password), since, startTls), clock_(clock) {}
+                         int64_t (*clock)(), bool startTls, ImapPurpose purpose)
+    : SessionBase(std::move(user), std::move(password), since, startTls), purpose_(purpose),
+      clock_(clock) {}
 
 void ImapSession::send(const std::string& command) {
   tag_ = "q" + std::to_string(nextTag_++);
@@ -69,6 +62,9 @@ int32_t ImapSession::awaitedCommandCode() const {
     case State::examine: return kBadCommandResponse;
     case State::search: return kImapSearchFailed;
     case State::fetch: return kImapFetchFailed;
+    case State::idleSent:
+    case State::idling:
+    case State::doneSent: return kBadCommandResponse;
     case State::logout: return kSuccess;
     case State::done: return outcome_.result;
   }
@@ -80,6 +76,10 @@ void ImapSession::onResponse(std::string_view response) {
   if (!response.empty() && response[0] == '+' &&
       (state_ == State::login || state_ == State::authenticate)) {
     continueLogin();
+    return;
+  }
+  if (!response.empty() && response[0] == '+' && state_ == State::idleSent) {
+    state_ = State::idling;
     return;
   }
   ImapScanner scanner(response);
@@ -115,6 +115,9 @@ void ImapSession::onResponse(std::string_view response) {
     case State::examine: handleExamine(status); break;
     case State::search: handleSearch(status); break;
     case State::fetch: handleFetch(status); break;
+    case State::idleSent:
+    case State::idling:
+    case State::doneSent: handleIdle(status); break;
     case State::logout: state_ = State::done; break;
     case State::greeting:
     case State::tlsUpgrade:
@@ -191,6 +194,7 @@ void ImapSession::onTlsStarted() {
   hasLoginDisabled_ = false;
   hasAuthPlain_ = false;
   hasSaslIr_ = false;
+  hasIdle_ = false;
   send("CAPABILITY");
   state_ = State::capabilityAfterTls;
 }
@@ -241,7 +245,8 @@ void ImapSession::authenticate() {
   };
   for (const std::string* text : {&user_, &password_}) {
     line += ' ';
-    if (quotable(*text)) {
+    // A quoted string holds 7-bit text only; anything else goes as a literal.
+    if (isAscii(*text)) {
       line += quoted(*text);
       continue;
     }
@@ -294,6 +299,12 @@ void ImapSession::handleCapability(std::string_view status) {
 
 // CONDSTORE asks the server for the mailbox's highest modification sequence as well.
 void ImapSession::sendExamine() {
+  if (purpose_ == ImapPurpose::watch && !hasIdle_) {
+    idleUnavailable_ = true;
+    send("LOGOUT");
+    state_ = State::logout;
+    return;
+  }
   send(hasCondstore_ ? "EXAMINE INBOX (CONDSTORE)" : "EXAMINE INBOX");
   state_ = State::examine;
 }
@@ -302,6 +313,10 @@ void ImapSession::handleExamine(std::string_view status) {
   if (!equalsNoCase(status, "OK")) {
     fail(kBadCommandResponse);
     send("LOGOUT");
+    return;
+  }
+  if (purpose_ == ImapPurpose::watch) {
+    sendIdle();
     return;
   }
   const std::string state = mailboxState();
@@ -396,7 +411,7 @@ void ImapSession::handleUntagged(std::string_view response) {
     readEsearchData(scanner.rest());
   } else {
     const ImapToken what = scanner.next();
-    if (isAtom(what, "EXISTS") || isAtom(what, "EXPUNGE")) {
+    if (isAtom(what, "EXISTS") || isAtom(what, "EXPUNGE") || isAtom(what, "RECENT")) {
       readMailboxSize(word.text, what.text);
     } else if (state_ == State::fetch && isAtom(what, "FETCH")) {
       readFetchData(word.text, scanner.rest());
@@ -424,10 +439,15 @@ void ImapSession::readMailboxCode(std::string_view tail) {
 
 void ImapSession::readMailboxSize(std::string_view number, std::string_view what) {
   uint64_t value = 0;
-  if (state_ == State::examine && equalsNoCase(what, "EXISTS") && parseNumber(number, value)) {
+  const bool readable = parseNumber(number, value);
+  if (state_ == State::examine && readable && equalsNoCase(what, "RECENT")) {
+    recent_ = value;
+  } else if (state_ == State::examine && readable && equalsNoCase(what, "EXISTS")) {
     exists_ = value;
     existsSeen_ = true;
-  } else if (state_ != State::examine) {
+  } else if (watching()) {
+    if (readable) noteMailboxSize(value, what);
+  } else if (state_ != State::examine && !equalsNoCase(what, "RECENT")) {
     mailboxMoved_ = true;
   }
 }
@@ -452,6 +472,7 @@ void ImapSession::readCapabilities(std::string_view list) {
   hasLoginDisabled_ = false;
   hasAuthPlain_ = false;
   hasSaslIr_ = false;
+  hasIdle_ = false;
   ImapScanner scanner(list);
   for (ImapToken t = scanner.next(); t.kind == ImapToken::atom; t = scanner.next()) {
     if (equalsNoCase(t.text, "STARTTLS")) hasStartTls_ = true;
@@ -461,6 +482,7 @@ void ImapSession::readCapabilities(std::string_view list) {
     if (equalsNoCase(t.text, "WITHIN")) hasWithin_ = true;
     if (equalsNoCase(t.text, "ESEARCH")) hasEsearch_ = true;
     if (equalsNoCase(t.text, "CONDSTORE")) hasCondstore_ = true;
+    if (equalsNoCase(t.text, "IDLE")) hasIdle_ = true;
   }
 }
 

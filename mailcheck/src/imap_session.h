@@ -7,12 +7,15 @@
 // With a mailbox memory, an EXAMINE that describes the mailbox as the last full check found
 // it (UIDVALIDITY, UIDNEXT, EXISTS, and HIGHESTMODSEQ with CONDSTORE, RFC 7162) for the same
 // since-time is answered from memory: no SEARCH or FETCH is sent.
+// For a watch (RFC 2177): the same login and EXAMINE INBOX, then IDLE instead of the search,
+// and in and out of IDLE as the driver asks; new messages are news for the driver to tell.
 #pragma once
 
 #include <cstdint>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "session_base.h"
@@ -22,20 +25,36 @@ namespace vrxmail {
 // What the conversation awaits.
 enum class ImapState {
   greeting, tlsCapability, loginCapability, startTls, tlsUpgrade, capabilityAfterTls,
-  login, authenticate, capability, examine, search, fetch, logout, done
+  login, authenticate, capability, examine, search, fetch,
+  idleSent,  // IDLE sent, awaiting the continuation request
+  idling,
+  doneSent,  // DONE sent, awaiting the tagged answer to IDLE
+  logout, done
 };
+
+// A check counts the new messages; a watch waits in IDLE for them to come.
+enum class ImapPurpose { count, watch };
 
 class ImapSession final : public SessionBase<ImapState, ImapState::logout> {
  public:
   // since and now are seconds since 1970 UTC; now is read again when the search is sent.
   ImapSession(std::string user, std::string password, int64_t since, int64_t (*clock)(),
-              bool startTls = false);
+              bool startTls = false, ImapPurpose purpose = ImapPurpose::count);
 
   // One complete response: a line with any literals inline ("{n}\r\n" and n bytes).
   void onResponse(std::string_view response);
   // The stream is secured: everything learnt before is forgotten and asked again.
   void onTlsStarted();
   int32_t awaitedCommandCode() const override;
+
+  // The watch: what the conversation awaits now.
+  ImapState state() const { return state_; }
+  // Leaves IDLE (DONE); once the server has answered, IDLE is sent again.
+  void leaveIdle();
+  // Whether messages came since the last call (a count above the last one seen).
+  bool takeNews() { return std::exchange(news_, false); }
+  // The server does not list IDLE: LOGOUT was sent and the watch has nothing to wait for.
+  bool idleUnavailable() const { return idleUnavailable_; }
 
  private:
   using State = ImapState;
@@ -51,6 +70,10 @@ class ImapSession final : public SessionBase<ImapState, ImapState::logout> {
   void handleExamine(std::string_view status);
   void handleSearch(std::string_view status);
   void handleFetch(std::string_view status);
+  void handleIdle(std::string_view status);
+  void sendIdle();
+  bool watching() const;
+  void noteMailboxSize(uint64_t value, std::string_view what);
 
   void handleUntagged(std::string_view response);
   void readSearchData(std::string_view rest);
@@ -72,6 +95,7 @@ class ImapSession final : public SessionBase<ImapState, ImapState::logout> {
   void answered(int32_t count);
   void logout(int32_t count);
 
+  const ImapPurpose purpose_;
   int64_t (*clock_)();
   std::string tag_;
   unsigned nextTag_ = 1;
@@ -82,6 +106,7 @@ class ImapSession final : public SessionBase<ImapState, ImapState::logout> {
   bool hasLoginDisabled_ = false;
   bool hasAuthPlain_ = false;
   bool hasSaslIr_ = false;
+  bool hasIdle_ = false;
   // Lines of the login still to send, each after a continuation request.
   std::vector<std::string> pendingLines_;
   bool loginCapabilities_ = false;
@@ -99,6 +124,10 @@ class ImapSession final : public SessionBase<ImapState, ImapState::logout> {
   uint64_t highestModseq_ = 0;
   // A message came or went after EXAMINE: the answer is not the one of the state it described.
   bool mailboxMoved_ = false;
+
+  uint64_t recent_ = 0;
+  bool news_ = false;
+  bool idleUnavailable_ = false;
 };
 
 }  // namespace vrxmail

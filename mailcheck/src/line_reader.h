@@ -25,6 +25,8 @@ class LineReader {
   ReadResult readExact(std::string& out, std::size_t count);
 
   std::size_t totalReceived() const { return total_; }
+  // Bytes received and not yet read: more of what came in one go.
+  bool hasBuffered() const { return start_ < buffer_.size(); }
   // Reads from another transport from now on (a secured stream after STARTTLS). Bytes already
   // received on the old one are dropped: nothing sent before the upgrade may count after it.
   void restartOn(Transport& transport);

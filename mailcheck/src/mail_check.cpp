@@ -1,12 +1,10 @@
 #include "mail_check.h"
 
 #include "ansi_text.h"
-#include "imap_scanner.h"
+#include "conversation_io.h"
 #include "imap_session.h"
-#include "line_reader.h"
 #include "local_time.h"
 #include "pop3_session.h"
-#include "result_codes.h"
 
 namespace vrxmail {
 namespace {
@@ -22,54 +20,6 @@ int32_t ioCode(ReadResult r, int32_t awaited) {
     case ReadStatus::overLimit: return awaited;
   }
   return awaited;
-}
-
-int32_t sendCode(IoResult r) {
-  switch (r.status) {
-    case IoStatus::ok: return kSuccess;
-    case IoStatus::timedOut: return kWsaTimedOut;
-    case IoStatus::aborted: return kWsaInterrupted;
-    case IoStatus::closed: return kWsaConnReset;
-    case IoStatus::failed: return r.error != 0 ? r.error : kWsaConnReset;
-  }
-  return kWsaConnReset;
-}
-
-// Sends what the session queued; false with the outcome set when the stream broke.
-template <typename Session>
-bool flush(Session& session, Transport& transport, CheckOutcome& broken) {
-  const std::string out = session.takeOutput();
-  if (out.empty()) return true;
-  const IoResult r = transport.sendAll(out);
-  if (r.status == IoStatus::ok) return true;
-  broken = {sendCode(r), 0};
-  return false;
-}
-
-// Secures the stream in place; false with the outcome set when that failed.
-bool secure(std::unique_ptr<Transport>& transport, const CheckJob& job,
-            const CheckContext& context, const IoBounds& bounds, CheckOutcome& failed) {
-  int32_t error = 0;
-  std::unique_ptr<Transport> tls =
-      context.secure(std::move(transport), job.endpoint.host, bounds, error);
-  if (!tls) {
-    failed = {error != 0 ? error : kTlsHandshakeFailed, 0};
-    return false;
-  }
-  transport = std::move(tls);
-  return true;
-}
-
-// After STARTTLS or STLS was answered OK: the upgrade, then the session's next commands.
-template <typename Session>
-bool upgradeIfAsked(Session& session, std::unique_ptr<Transport>& transport, LineReader& reader,
-                    const CheckJob& job, const CheckContext& context, const IoBounds& bounds,
-                    CheckOutcome& failed) {
-  if (!session.wantsTls()) return true;
-  if (!secure(transport, job, context, bounds, failed)) return false;
-  reader.restartOn(*transport);
-  session.onTlsStarted();
-  return flush(session, *transport, failed);
 }
 
 // The count is known and LOGOUT or QUIT is sent: the server's goodbye is not waited for, so
@@ -106,26 +56,6 @@ ReadResult readPop3Line(LineReader& reader, std::string& line, std::size_t maxBy
 
 void deliver(Pop3Session& session, const std::string& line) { session.onLine(line); }
 
-// One IMAP response: a line, and while it ends in a literal, the literal and the next line.
-// A status response or a continuation request is text to its end: a "{n}" there is text.
-ReadResult readImapResponse(LineReader& reader, std::string& response, std::size_t maxBytes) {
-  response.clear();
-  std::string line;
-  for (;;) {
-    const bool firstLine = response.empty();
-    const ReadResult r = reader.readLine(line, maxBytes - response.size());
-    if (r.status != ReadStatus::ok) return r;
-    response += line;
-    if (firstLine && isTextResponse(line)) return r;
-    std::size_t literal = 0;
-    if (!literalAtLineEnd(line, literal)) return r;
-    if (literal + 2 > maxBytes - response.size()) return {ReadStatus::overLimit, 0};
-    response += "\r\n";
-    const ReadResult l = reader.readExact(response, literal);
-    if (l.status != ReadStatus::ok) return l;
-  }
-}
-
 void deliver(ImapSession& session, const std::string& response) { session.onResponse(response); }
 
 using ReadAnswer = ReadResult (*)(LineReader&, std::string&, std::size_t);
@@ -147,7 +77,10 @@ CheckOutcome converse(Session& session, ReadAnswer readAnswer,
       return session.finished() || session.awaitedCommandCode() == kSuccess ? session.outcome()
                                                                              : broken;
     }
-    if (!upgradeIfAsked(session, transport, reader, job, context, bounds, broken)) return broken;
+    if (!upgradeIfAsked(session, transport, reader, job.endpoint.host, context.secure, bounds,
+                        broken)) {
+      return broken;
+    }
   }
   return session.outcome();
 }
@@ -178,13 +111,10 @@ CheckOutcome runCheck(const CheckJob& job, const CheckContext& context) {
   bounds.limits = context.limits;
   bounds.abort = context.abort;
   bounds.checkDeadline = std::chrono::steady_clock::now() + context.limits.checkTimeout;
-  int32_t error = 0;
-  std::unique_ptr<Transport> transport = context.connect(job.endpoint, bounds, error);
-  if (!transport) return {error != 0 ? error : kWsaHostNotFound, 0};
   CheckOutcome failed;
-  if (job.security == Security::implicitTls && !secure(transport, job, context, bounds, failed)) {
-    return failed;
-  }
+  std::unique_ptr<Transport> transport =
+      openStream(job, context.connect, context.secure, bounds, failed);
+  if (!transport) return failed;
   return job.type == kImap ? runImap(transport, job, context, bounds)
                            : runPop3(transport, job, context, bounds);
 }

@@ -28,7 +28,8 @@ TcpStream::TcpStream(std::unique_ptr<TcpSocket> socket, const IoBounds& bounds)
 IoResult TcpStream::sendAll(std::string_view data) {
   std::size_t sent = 0;
   while (sent < data.size()) {
-    const IoResult ready = waitReady(*socket_, SocketWait::writable, ioDeadline(), bounds_);
+    const IoResult ready =
+        waitReady(*socket_, SocketWait::writable, bounds_.waitDeadline(), bounds_);
     if (ready.status != IoStatus::ok) return ready;
     const SocketResult r = socket_->send(data.data() + sent, data.size() - sent);
     if (r.status == SocketResult::failed) return {IoStatus::failed, sent, r.error};
@@ -39,7 +40,8 @@ IoResult TcpStream::sendAll(std::string_view data) {
 
 IoResult TcpStream::receiveSome(char* buffer, std::size_t capacity) {
   for (;;) {
-    const IoResult ready = waitReady(*socket_, SocketWait::readable, ioDeadline(), bounds_);
+    const IoResult ready =
+        waitReady(*socket_, SocketWait::readable, bounds_.waitDeadline(), bounds_);
     if (ready.status != IoStatus::ok) return ready;
     const SocketResult r = socket_->receive(buffer, capacity);
     if (r.status == SocketResult::failed) return {IoStatus::failed, 0, r.error};
@@ -48,10 +50,6 @@ IoResult TcpStream::receiveSome(char* buffer, std::size_t capacity) {
       return {IoStatus::ok, r.bytes, 0};
     }
   }
-}
-
-Clock::time_point TcpStream::ioDeadline() const {
-  return std::min(Clock::now() + bounds_.limits.silenceTimeout, bounds_.checkDeadline);
 }
 
 }  // namespace vrxmail

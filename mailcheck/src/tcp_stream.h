@@ -23,8 +23,6 @@ class TcpStream final : public Transport {
   IoResult receiveSome(char* buffer, std::size_t capacity) override;
 
  private:
-  std::chrono::steady_clock::time_point ioDeadline() const;
-
   std::unique_ptr<TcpSocket> socket_;
   IoBounds bounds_;
 };

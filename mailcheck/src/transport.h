@@ -2,6 +2,7 @@
 // one can take its place without the protocol code knowing.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -23,13 +24,28 @@ struct IoResult {
   int32_t error = 0;  // Windows Sockets number when status is failed
 };
 
+// The bounds of a connection that lives on (the mailbox watch), which change with what it
+// awaits: its owner sets them between reads, on the thread that reads.
+struct WaitTimes {
+  std::chrono::milliseconds silence{0};
+  std::chrono::steady_clock::time_point deadline;
+};
+
 // What every wait of one check is bounded by.
 struct IoBounds {
   CheckLimits limits;
   const std::atomic<bool>* abort = nullptr;
   std::chrono::steady_clock::time_point checkDeadline;
+  // When set, takes the place of limits.silenceTimeout and checkDeadline for reads and sends.
+  const WaitTimes* waitTimes = nullptr;
 
   bool aborted() const { return abort != nullptr && abort->load(); }
+  // The latest end of a wait for the peer that begins now.
+  std::chrono::steady_clock::time_point waitDeadline() const {
+    const auto now = std::chrono::steady_clock::now();
+    if (waitTimes != nullptr) return std::min(now + waitTimes->silence, waitTimes->deadline);
+    return std::min(now + limits.silenceTimeout, checkDeadline);
+  }
 };
 
 class Transport {

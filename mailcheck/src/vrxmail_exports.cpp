@@ -1,7 +1,9 @@
 #include "check_service.h"
+#include "watch_service.h"
 #include "vrxmail/vrxmail.h"
 
 using vrxmail::CheckService;
+using vrxmail::WatchService;
 
 namespace {
 
@@ -37,6 +39,19 @@ int32_t VRXMAIL_CDECL GetMailHeader(char* buffer, int32_t size) {
 
 int32_t VRXMAIL_CDECL CancelCallBack(void) {
   return guarded(0, [] { return CheckService::process().cancelCallbacks(); });
+}
+
+int32_t VRXMAIL_CDECL StartMailWatch(const vrxmail::MailRequest* request,
+                                     vrxmail::MailWatchCallback notify) {
+  return guarded(vrxmail::kStartNoThread,
+                 [request, notify] { return WatchService::process().start(request, notify); });
+}
+
+int32_t VRXMAIL_CDECL StopMailWatch(void) {
+  return guarded(0, [] {
+    WatchService::process().stop();
+    return 0;
+  });
 }
 
 }

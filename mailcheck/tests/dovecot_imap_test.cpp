@@ -5,9 +5,12 @@
 
 #include "check_service.h"
 #include "host_port.h"
+#include "local_time.h"
 #include "result_codes.h"
 #include "support/check_helpers.h"
 #include "support/dovecot.h"
+#include "support/watch_support.h"
+#include "watch_service.h"
 
 namespace vrxmail::testing {
 namespace {
@@ -168,6 +171,26 @@ TEST_F(DovecotImapByDay, NoneSinceAStampAfterEveryMessage) {
   const Report r = check(user, localStamp(t));
   EXPECT_EQ(r.result, 0);
   EXPECT_EQ(r.newCount, 0);
+}
+
+// The watch reaches IDLE a moment after its start, which it does not tell: a message a
+// second until one is told.
+TEST_F(DovecotImap, AWatchIsToldOfADelivery) {
+  const std::string user = dovecot->newUser();
+  const std::string host = dovecot->imapAddress();
+  const std::string password = Dovecot::password(user);
+  WatchEvents::instance().reset();
+  WatchService watch(WatchContext{}, [] { return WatchTimes{}; });
+  const MailRequest r{kImap, host.c_str(), user.c_str(), password.c_str(), nullptr, 0, nullptr};
+  ASSERT_EQ(watch.start(&r, &WatchEvents::onEvent), 0);
+  bool told = false;
+  for (int i = 0; i < 20 && !told; ++i) {
+    deliverAt(user, epochNow() - i);
+    told = WatchEvents::instance().waitFor(kWatchNewMail, 1, std::chrono::milliseconds(1500));
+  }
+  EXPECT_TRUE(told);
+  watch.stop();
+  EXPECT_FALSE(watch.watching());
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The request record the program hands to GetNewMail, and the report callback: the
-// library's interface, shared by the library and the program.
+// The request record the program hands to GetNewMail (and StartMailWatch), the report
+// callback and the watch's callback: the library's interface, shared by the library and the
+// program.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +19,15 @@ enum ServerType : int32_t { kPop3 = 0, kImap = 1 };
 // Called once per started check: the number of new messages since the stamp (meaningful
 // only when resultCode is 0), and 0 or a failure code.
 using MailCallback = void(VRXMAIL_CDECL*)(int32_t newCount, int32_t resultCode);
+
+// Called on the watch's own thread (StartMailWatch) with one of the WatchEvent values.
+using MailWatchCallback = void(VRXMAIL_CDECL*)(int32_t event);
+
+enum WatchEvent : int32_t {
+  kWatchNoPush = 0,       // the server does not offer IDLE: the watch has ended by itself
+  kWatchNewMail = 1,      // messages came
+  kWatchReconnected = 2,  // back in IDLE after a lost connection: mail may have come meanwhile
+};
 
 // Seven pointer-size fields, little endian: 28 bytes on the 32-bit Windows build, 56 on
 // the 64-bit one. The 32-bit fields are padded to a pointer's size by natural alignment.
