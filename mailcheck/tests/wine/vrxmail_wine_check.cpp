@@ -13,32 +13,14 @@
 
 #include <vrxmail/mail_request.h>
 
+#include "library_caller.h"
+
 namespace {
 
 using GetNewMailFn = int32_t(__cdecl*)(const vrxmail::MailRequest*);
 using GetMailAbortFn = int32_t(__cdecl*)();
 using GetMailHeaderFn = int32_t(__cdecl*)(char*, int32_t);
 using CancelCallBackFn = int32_t(__cdecl*)();
-
-class Event {
- public:
-  Event() : h_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-  Event(const Event&) = delete;
-  Event& operator=(const Event&) = delete;
-  ~Event() {
-    if (h_ != nullptr) CloseHandle(h_);
-  }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
-// Through void(*)(): the entry points' real types are not FARPROC's.
-template <typename Fn>
-Fn entryPoint(HMODULE library, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
 
 Event* g_reported = nullptr;
 volatile LONG g_reports = 0;
