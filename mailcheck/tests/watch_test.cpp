@@ -8,9 +8,11 @@
 #include <mutex>
 #include <vector>
 
+#include "support/check_helpers.h"
 #include "support/conversation.h"
 #include "support/scripted_server.h"
 #include "support/watch_support.h"
+#include "vrxmail/vrxmail.h"
 
 namespace vrxmail::testing {
 namespace {
@@ -190,6 +192,32 @@ TEST_F(WatchTest, RecordsThatCannotBeWatchedStartNothing) {
   EXPECT_EQ(service->start(&r, &WatchEvents::onEvent), kStartInvalidRequest);
   EXPECT_EQ(start(*service, "host:notaport"), kStartInvalidRequest);
   EXPECT_EQ(start(*service, "h\xC3\xA9te:143"), kStartInvalidRequest);
+  EXPECT_FALSE(service->watching());
+  // The exports, with no watch running.
+  EXPECT_EQ(StartMailWatch(nullptr, &WatchEvents::onEvent), kStartInvalidRequest);
+  r.password = "p";
+  r.serverType = kPop3;
+  EXPECT_EQ(StartMailWatch(&r, &WatchEvents::onEvent), kStartNotImap);
+  EXPECT_EQ(StopMailWatch(), 0);
+  EXPECT_EQ(StopMailWatch(), 0);
+}
+
+// The watch and a check on their two connections at once (run under ThreadSanitizer too).
+TEST_F(WatchTest, ACheckRunsWhileTheWatchIdles) {
+  std::atomic<bool> idling{false};
+  ScriptedServer imap([&](ServerConnection& c) {
+    idling = playUntilIdle(c);
+    c.waitForClose();
+  });
+  ScriptedServer pop3(conversation("+OK\r\n", {{"USER u", "+OK\r\n"}, {"PASS p", "+OK\r\n"},
+                                                 {"STAT", "+OK 0 0\r\n"}, {"QUIT", "+OK\r\n"}}));
+  auto service = makeService();
+  ASSERT_EQ(start(*service, imap.address()), 0);
+  CheckService checks;
+  const Report report = checkThrough(checks, kPop3, pop3.address(), "u", "p", "2026/12/06 12:10");
+  EXPECT_EQ(report.result, 0);
+  EXPECT_TRUE(waitUntil([&] { return idling.load(); }));
+  service->stop();
   EXPECT_FALSE(service->watching());
 }
 

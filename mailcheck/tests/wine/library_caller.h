@@ -1,8 +1,18 @@
-// What the callers of VRXMail.DLL under Wine share: a manual-reset event and an entry point
-// resolved by name.
+// What the callers of VRXMail.DLL under Wine share: the library loaded by name from a folder,
+// a manual-reset event and an entry point resolved by name.
 #pragma once
 
 #include <windows.h>
+
+#include <cstdio>
+
+// VRXMail.DLL from the folder, as the program loads it; null (and a line said) when it fails.
+inline HMODULE loadLibraryFrom(const char* folder) {
+  SetDllDirectoryA(folder);
+  HMODULE library = LoadLibraryA("VRXMail.DLL");
+  if (library == nullptr) std::printf("load failed %lu\n", GetLastError());
+  return library;
+}
 
 class Event {
  public:

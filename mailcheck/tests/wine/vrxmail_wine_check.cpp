@@ -50,12 +50,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s dll-folder type host user password stamp [abort-ms]\n", argv[0]);
     return 2;
   }
-  SetDllDirectoryA(argv[1]);
-  HMODULE library = LoadLibraryA("VRXMail.DLL");
-  if (library == nullptr) {
-    std::printf("load failed %lu\n", GetLastError());
-    return 3;
-  }
+  HMODULE library = loadLibraryFrom(argv[1]);
+  if (library == nullptr) return 3;
   const auto getNewMail = entryPoint<GetNewMailFn>(library, "GetNewMail");
   const auto getMailAbort =
       entryPoint<GetMailAbortFn>(library, "GetMailAbort");
