@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
@@ -77,10 +78,9 @@ TEST_F(WatchTest, NewMailIsToldOnceForABurstAndForARecentCount) {
   service->stop();
 }
 
-TEST_F(WatchTest, KeepAliveLeavesIdleAndTakesItUpAgain) {
-  times.keepAlive = milliseconds(150);
-  std::atomic<int> reentered{0};
-  ScriptedServer server([&](ServerConnection& c) {
+// A server that counts how often the watch leaves IDLE and takes it up again.
+ScriptedServer::Script keepAliveCounter(std::atomic<int>& reentered) {
+  return [&reentered](ServerConnection& c) {
     std::string tag;
     if (!playUntilIdle(c, &tag)) return;
     std::string line;
@@ -93,13 +93,34 @@ TEST_F(WatchTest, KeepAliveLeavesIdleAndTakesItUpAgain) {
       ++reentered;
     }
     c.waitForClose();
-  });
+  };
+}
+
+TEST_F(WatchTest, KeepAliveLeavesIdleAndTakesItUpAgain) {
+  times.keepAlive = milliseconds(150);
+  std::atomic<int> reentered{0};
+  ScriptedServer server(keepAliveCounter(reentered));
   auto service = makeService();
   ASSERT_EQ(start(*service, server.address()), 0);
   EXPECT_TRUE(waitUntil([&] { return reentered.load() == 2; }));
   EXPECT_EQ(server.accepted(), 1);
   EXPECT_EQ(events.count(kWatchReconnected), 0);
   service->stop();
+}
+
+// The exports' watch takes its intervals from the environment at each start.
+TEST_F(WatchTest, TheEnvironmentShortensTheIntervalsOfTheExportedWatch) {
+  std::atomic<int> reentered{0};
+  ScriptedServer server(keepAliveCounter(reentered));
+  ::setenv("VRXMAIL_WATCH_TIMES", "keepalive=150,quiet=600000", 1);
+  host_ = server.address();
+  const MailRequest r{kImap, host_.c_str(), "u", kPassword, nullptr, 0, nullptr};
+  const int32_t started = StartMailWatch(&r, &WatchEvents::onEvent);
+  ::unsetenv("VRXMAIL_WATCH_TIMES");
+  ASSERT_EQ(started, 0);
+  EXPECT_TRUE(waitUntil([&] { return reentered.load() == 2; }));
+  EXPECT_EQ(StopMailWatch(), 0);
+  EXPECT_FALSE(WatchService::process().watching());
 }
 
 TEST_F(WatchTest, ASilentServerIsFoundDeadAndTheWatchComesBack) {
