@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "ascii_text.h"
+#include "finished_threads.h"
 #include "server_address.h"
 #include "local_time.h"
 #include "result_codes.h"
@@ -47,7 +48,7 @@ int32_t CheckService::start(const MailRequest* request) {
 }
 
 int32_t CheckService::startValid(const MailRequest& request) {
-  joinFinished();
+  joinFinished(checks_, mutex_);
   std::unique_lock<std::mutex> lock(mutex_);
   if (outstanding_ != nullptr) return kStartBusy;
 
@@ -150,22 +151,6 @@ void CheckService::run(Check* check) {
   std::lock_guard<std::mutex> lock(mutex_);
   check->threadDone = true;
   changed_.notify_all();
-}
-
-void CheckService::joinFinished() {
-  std::list<std::unique_ptr<Check>> finished;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (auto it = checks_.begin(); it != checks_.end();) {
-      if ((*it)->threadDone) {
-        finished.push_back(std::move(*it));
-        it = checks_.erase(it);
-      } else {
-        ++it;
-      }
-    }
-  }
-  for (auto& c : finished) c->thread.join();
 }
 
 void CheckService::abort() {

@@ -62,7 +62,6 @@ class CheckService {
   int32_t startValid(const MailRequest& request);
   CheckOutcome networkPart(Check& check) noexcept;
   void run(Check* check);
-  void joinFinished();
 
   CheckContext context_;
   mutable std::mutex mutex_;

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "ascii_text.h"
+#include "finished_threads.h"
 #include "server_address.h"
 
 namespace vrxmail {
@@ -127,23 +128,7 @@ void WatchService::stopAll() {
       return true;
     });
   }
-  joinFinished();
-}
-
-void WatchService::joinFinished() {
-  std::list<std::unique_ptr<Watch>> finished;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (auto it = watches_.begin(); it != watches_.end();) {
-      if ((*it)->threadDone) {
-        finished.push_back(std::move(*it));
-        it = watches_.erase(it);
-      } else {
-        ++it;
-      }
-    }
-  }
-  for (auto& w : finished) w->thread.join();
+  joinFinished(watches_, mutex_);
 }
 
 bool WatchService::watching() const {

@@ -57,7 +57,6 @@ class WatchService {
   void run(Watch* watch);
   void tell(Watch& watch, int32_t event);
   bool rest(Watch& watch, std::chrono::milliseconds time);
-  void joinFinished();
 
   const WatchContext context_;
   const std::function<WatchTimes()> times_;

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <mutex>
 #include <vector>
 
+#include "support/check_helpers.h"
 #include "support/conversation.h"
 #include "support/scripted_server.h"
 #include "support/watch_support.h"
+#include "vrxmail/vrxmail.h"
 
 namespace vrxmail::testing {
 namespace {
@@ -75,10 +78,9 @@ TEST_F(WatchTest, NewMailIsToldOnceForABurstAndForARecentCount) {
   service->stop();
 }
 
-TEST_F(WatchTest, KeepAliveLeavesIdleAndTakesItUpAgain) {
-  times.keepAlive = milliseconds(150);
-  std::atomic<int> reentered{0};
-  ScriptedServer server([&](ServerConnection& c) {
+// A server that counts how often the watch leaves IDLE and takes it up again.
+ScriptedServer::Script keepAliveCounter(std::atomic<int>& reentered) {
+  return [&reentered](ServerConnection& c) {
     std::string tag;
     if (!playUntilIdle(c, &tag)) return;
     std::string line;
@@ -91,13 +93,34 @@ TEST_F(WatchTest, KeepAliveLeavesIdleAndTakesItUpAgain) {
       ++reentered;
     }
     c.waitForClose();
-  });
+  };
+}
+
+TEST_F(WatchTest, KeepAliveLeavesIdleAndTakesItUpAgain) {
+  times.keepAlive = milliseconds(150);
+  std::atomic<int> reentered{0};
+  ScriptedServer server(keepAliveCounter(reentered));
   auto service = makeService();
   ASSERT_EQ(start(*service, server.address()), 0);
   EXPECT_TRUE(waitUntil([&] { return reentered.load() == 2; }));
   EXPECT_EQ(server.accepted(), 1);
   EXPECT_EQ(events.count(kWatchReconnected), 0);
   service->stop();
+}
+
+// The exports' watch takes its intervals from the environment at each start.
+TEST_F(WatchTest, TheEnvironmentShortensTheIntervalsOfTheExportedWatch) {
+  std::atomic<int> reentered{0};
+  ScriptedServer server(keepAliveCounter(reentered));
+  ::setenv("VRXMAIL_WATCH_TIMES", "keepalive=150,quiet=600000", 1);
+  host_ = server.address();
+  const MailRequest r{kImap, host_.c_str(), "u", kPassword, nullptr, 0, nullptr};
+  const int32_t started = StartMailWatch(&r, &WatchEvents::onEvent);
+  ::unsetenv("VRXMAIL_WATCH_TIMES");
+  ASSERT_EQ(started, 0);
+  EXPECT_TRUE(waitUntil([&] { return reentered.load() == 2; }));
+  EXPECT_EQ(StopMailWatch(), 0);
+  EXPECT_FALSE(WatchService::process().watching());
 }
 
 TEST_F(WatchTest, ASilentServerIsFoundDeadAndTheWatchComesBack) {
@@ -147,10 +170,13 @@ TEST_F(WatchTest, RefusedLoginsBackOffToTheCapWithoutAStorm) {
       kAttempts);
   auto service = makeService();
   ASSERT_EQ(start(*service, server.address()), 0);
-  ASSERT_TRUE(waitUntil([&] { return server.accepted() == kAttempts; }, milliseconds(8000)));
+  const auto attempts = [&] {
+    std::lock_guard<std::mutex> lock(mutex);
+    return at.size();
+  };
+  ASSERT_TRUE(waitUntil([&] { return attempts() == kAttempts; }, milliseconds(8000)));
   service->stop();
   std::lock_guard<std::mutex> lock(mutex);
-  ASSERT_EQ(at.size(), static_cast<std::size_t>(kAttempts));
   milliseconds wait = times.backOff;
   for (std::size_t i = 1; i < at.size(); ++i) {
     EXPECT_GE(at[i] - at[i - 1], wait - milliseconds(5)) << "attempt " << i;
@@ -172,7 +198,7 @@ TEST_F(WatchTest, AServerWithoutIdleIsToldOnceAndTheWatchEnds) {
   ASSERT_EQ(start(*service, server.address()), 0);
   ASSERT_TRUE(events.waitFor(kWatchNoPush, 1));
   EXPECT_TRUE(waitUntil([&] { return !service->watching(); }));
-  EXPECT_TRUE(sawLogout);
+  EXPECT_TRUE(waitUntil([&] { return sawLogout.load(); }));
   EXPECT_EQ(server.accepted(), 1);
   EXPECT_EQ(events.count(kWatchNoPush), 1);
 }
@@ -190,6 +216,32 @@ TEST_F(WatchTest, RecordsThatCannotBeWatchedStartNothing) {
   EXPECT_EQ(service->start(&r, &WatchEvents::onEvent), kStartInvalidRequest);
   EXPECT_EQ(start(*service, "host:notaport"), kStartInvalidRequest);
   EXPECT_EQ(start(*service, "h\xC3\xA9te:143"), kStartInvalidRequest);
+  EXPECT_FALSE(service->watching());
+  // The exports, with no watch running.
+  EXPECT_EQ(StartMailWatch(nullptr, &WatchEvents::onEvent), kStartInvalidRequest);
+  r.password = "p";
+  r.serverType = kPop3;
+  EXPECT_EQ(StartMailWatch(&r, &WatchEvents::onEvent), kStartNotImap);
+  EXPECT_EQ(StopMailWatch(), 0);
+  EXPECT_EQ(StopMailWatch(), 0);
+}
+
+// The watch and a check on their two connections at once (run under ThreadSanitizer too).
+TEST_F(WatchTest, ACheckRunsWhileTheWatchIdles) {
+  std::atomic<bool> idling{false};
+  ScriptedServer imap([&](ServerConnection& c) {
+    idling = playUntilIdle(c);
+    c.waitForClose();
+  });
+  ScriptedServer pop3(conversation("+OK\r\n", {{"USER u", "+OK\r\n"}, {"PASS p", "+OK\r\n"},
+                                                 {"STAT", "+OK 0 0\r\n"}, {"QUIT", "+OK\r\n"}}));
+  auto service = makeService();
+  ASSERT_EQ(start(*service, imap.address()), 0);
+  CheckService checks;
+  const Report report = checkThrough(checks, kPop3, pop3.address(), "u", "p", "2026/12/06 12:10");
+  EXPECT_EQ(report.result, 0);
+  EXPECT_TRUE(waitUntil([&] { return idling.load(); }));
+  service->stop();
   EXPECT_FALSE(service->watching());
 }
 

@@ -13,32 +13,14 @@
 
 #include <vrxmail/mail_request.h>
 
+#include "library_caller.h"
+
 namespace {
 
 using GetNewMailFn = int32_t(__cdecl*)(const vrxmail::MailRequest*);
 using GetMailAbortFn = int32_t(__cdecl*)();
 using GetMailHeaderFn = int32_t(__cdecl*)(char*, int32_t);
 using CancelCallBackFn = int32_t(__cdecl*)();
-
-class Event {
- public:
-  Event() : h_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-  Event(const Event&) = delete;
-  Event& operator=(const Event&) = delete;
-  ~Event() {
-    if (h_ != nullptr) CloseHandle(h_);
-  }
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
-// Through void(*)(): the entry points' real types are not FARPROC's.
-template <typename Fn>
-Fn entryPoint(HMODULE library, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(library, name)));
-}
 
 Event* g_reported = nullptr;
 volatile LONG g_reports = 0;
@@ -68,12 +50,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s dll-folder type host user password stamp [abort-ms]\n", argv[0]);
     return 2;
   }
-  SetDllDirectoryA(argv[1]);
-  HMODULE library = LoadLibraryA("VRXMail.DLL");
-  if (library == nullptr) {
-    std::printf("load failed %lu\n", GetLastError());
-    return 3;
-  }
+  HMODULE library = loadLibraryFrom(argv[1]);
+  if (library == nullptr) return 3;
   const auto getNewMail = entryPoint<GetNewMailFn>(library, "GetNewMail");
   const auto getMailAbort =
       entryPoint<GetMailAbortFn>(library, "GetMailAbort");
