@@ -126,6 +126,7 @@ class ImapSession final : public SessionBase<ImapState, ImapState::logout> {
   bool mailboxMoved_ = false;
 
   uint64_t recent_ = 0;
+  bool existsRose_ = false;  // since the last RECENT
   bool news_ = false;
   bool idleUnavailable_ = false;
 };

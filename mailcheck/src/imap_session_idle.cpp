@@ -33,16 +33,20 @@ void ImapSession::handleIdle(std::string_view status) {
 }
 
 // EXISTS counts the messages (an EXPUNGE takes one away), RECENT those new to any session:
-// either rising is mail that came.
+// either rising is mail that came. A server that tells of a message with both (EXISTS, then
+// RECENT, maybe in two reads) tells of it once: RECENT rising counts only when EXISTS has
+// not risen since the last RECENT.
 void ImapSession::noteMailboxSize(uint64_t value, std::string_view what) {
-  const auto rise = [this](uint64_t& last, uint64_t now) {
-    if (now > last) news_ = true;
-    last = now;
-  };
   if (equalsNoCase(what, "EXISTS")) {
-    rise(exists_, value);
+    if (value > exists_) {
+      news_ = true;
+      existsRose_ = true;
+    }
+    exists_ = value;
   } else if (equalsNoCase(what, "RECENT")) {
-    rise(recent_, value);
+    if (value > recent_ && !existsRose_) news_ = true;
+    existsRose_ = false;
+    recent_ = value;
   } else if (exists_ > 0) {
     --exists_;
   }

@@ -44,7 +44,9 @@ TEST_F(ImapWatchSessionTest, RisingCountsAreNewsAndTheExamineCountsAreNot) {
   feed("* 5 EXISTS");  // one went, one came
   EXPECT_TRUE(session.takeNews());
   EXPECT_FALSE(session.takeNews());
-  feed("* 3 RECENT");
+  feed("* 3 RECENT");  // the same message, told a second time
+  EXPECT_FALSE(session.takeNews());
+  feed("* 4 RECENT");  // a message told of with RECENT alone
   EXPECT_TRUE(session.takeNews());
 }
 

@@ -79,6 +79,9 @@ bool ButtonBarDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
     case WM_POWERBROADCAST:
         OnPowerBroadcast(wParam);
         return false;  // the default processing answers
+    case kMachineStaysAwakeMessage:
+        OnMachineStaysAwake();
+        return true;
     case WM_QUERYENDSESSION:
         SendDeviceCommand(kEndNotice);
         return false;  // log-off or shutdown may go on

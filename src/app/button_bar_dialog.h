@@ -49,6 +49,7 @@ private:
 
     // Mail polling's part of the window.
     void OnPowerBroadcast(WPARAM event);
+    void OnMachineStaysAwake();
     void OnRestampAndCheck();
     void OnDefaultSound();
     void OnChooseSound();

@@ -33,6 +33,10 @@ void ButtonBarDialog::OnRestampAndCheck() {
     Win32PollEvent().Signal();
 }
 
+void ButtonBarDialog::OnMachineStaysAwake() {
+    TheMailWatch().OnPower(PowerChange::StaysAwake, TheSettings().Values());
+}
+
 void ButtonBarDialog::OnMailSettings() {
     if (OpenMailSettings(hwnd(), buttons_.Tips(), registry_, [this] { SaveAllSettings(); }))
         TheMailWatch().Follow(TheSettings().Values());

@@ -71,10 +71,13 @@ void MailPollLoop::Resuspend() {
     int32_t pending = 1;
     if (!flags_.ResuspendPending.compare_exchange_strong(pending, 0)) return;
     if (flags_.StopWorkers != 0) return;
+    bool slept = false;
     if (reply >= 1 && reply <= kLastSuspendReply)
-        services_.power.SetSystemPowerState(true);
+        slept = services_.power.SetSystemPowerState(true);
     else if (reply == kHibernateReply)
-        services_.power.SetSystemPowerState(false);
+        slept = services_.power.SetSystemPowerState(false);
+    // A machine that slept tells of its next wake itself, with a power broadcast.
+    if (!slept) services_.power.StaysAwake();
 }
 
 bool MailPollLoop::StartCheck(Settings settings) {

@@ -41,8 +41,11 @@ public:
     virtual ~PowerPort() = default;
     // Until the program waits for input.
     virtual void WaitForInputIdle() = 0;
-    // suspend false hibernates; never forced. Returns once the machine runs again.
-    virtual void SetSystemPowerState(bool suspend) = 0;
+    // suspend false hibernates; never forced. Returns once the machine runs again; false
+    // when the system refused.
+    virtual bool SetSystemPowerState(bool suspend) = 0;
+    // A wake by the timer did not end in sleep after all: the machine stays awake.
+    virtual void StaysAwake() = 0;
 };
 
 class StatusStripPort {

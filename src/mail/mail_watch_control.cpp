@@ -35,6 +35,11 @@ bool MailWatchControl::OnPower(PowerChange change, const Settings& settings) {
         resumeChecked_ = true;
         return check;
     }
+    case PowerChange::StaysAwake:
+        // The wake's own check has just been reported: no other is needed.
+        asleep_ = false;
+        if (!running_ && Wanted(settings)) Start(settings);
+        return false;
     case PowerChange::None:
         break;
     }

@@ -30,7 +30,9 @@ public:
 };
 
 // The power broadcasts as the watch sees them.
-enum class PowerChange { None, Suspending, TimerWake, ResumedAwake };
+// StaysAwake: a wake by the timer did not end in sleep (the device said so, or the system
+// refused), so the machine is awake without a resume.
+enum class PowerChange { None, Suspending, TimerWake, ResumedAwake, StaysAwake };
 
 class MailWatchControl {
 public:

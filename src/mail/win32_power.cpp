@@ -23,8 +23,12 @@ void EnableShutdownPrivilege() {
 // re-suspend come sooner.
 void Win32PowerPort::WaitForInputIdle() { ::WaitForInputIdle(GetCurrentProcess(), INFINITE); }
 
-void Win32PowerPort::SetSystemPowerState(bool suspend) {
-    ::SetSystemPowerState(suspend ? TRUE : FALSE, FALSE);
+bool Win32PowerPort::SetSystemPowerState(bool suspend) {
+    return ::SetSystemPowerState(suspend ? TRUE : FALSE, FALSE) != FALSE;
+}
+
+void Win32PowerPort::StaysAwake() {
+    if (HWND bar = GetParent(StatusStrip.load())) PostMessageA(bar, kMachineStaysAwakeMessage, 0, 0);
 }
 
 void Win32WakeTimer::Arm(int64_t dueTime) {

@@ -1,6 +1,8 @@
 #pragma once
 // The power side of suspend-time polling: the privilege to suspend the machine, the
 // calls that put it back to sleep, and SuspendWakeTimer.
+#include <windows.h>
+
 #include "mail/mail_poll_ports.h"
 #include "mail/suspend_wake.h"
 
@@ -10,10 +12,14 @@ namespace qp {
 // SetSystemPowerState then fails without a message).
 void EnableShutdownPrivilege();
 
+// Posted to the button bar when a wake by the timer ends without sleep.
+constexpr UINT kMachineStaysAwakeMessage = WM_APP + 0x52;
+
 class Win32PowerPort : public PowerPort {
 public:
     void WaitForInputIdle() override;
-    void SetSystemPowerState(bool suspend) override;
+    bool SetSystemPowerState(bool suspend) override;
+    void StaysAwake() override;
 };
 
 class Win32WakeTimer : public WakeTimerPort {

@@ -65,7 +65,7 @@ def prepare(prefix, dovecot):
                      MailHost=("REG_SZ", f"plain:127.0.0.1:{dovecot.imap_port}"),
                      MailUser=("REG_SZ", "alice"), MailPwd=("REG_SZ", dovecot.password("alice")),
                      SusMailPollEn=("REG_DWORD", 1), SusMailPollTime=("REG_DWORD", 0),
-                     ShowMessage=("REG_DWORD", 1))
+                     ShowMessage=("REG_DWORD", 1), MailPushEn=("REG_DWORD", 1))
     device_helpers.set_slots(prefix, ["", SLOT1_FILES[0], "", SLOT3_PROGRAM])
 
 
@@ -101,6 +101,18 @@ class Soak:
     def new_mail_and_check(self, cycle):
         self.server.deliver("alice", time.time(), f"soak {cycle}")
         self.check(cycle)
+        self.driver.ask("ack")
+
+    def pushed_mail(self, cycle):
+        """A delivery shown by push: the program's watch starts the check, nobody asks."""
+        self.driver.ask("mark")
+        self.server.deliver("alice", time.time(), f"soak push {cycle}")
+        self.checks += 1
+        answer = self.driver.ask(f"wait {REPORT_WAIT_MS}", timeout=REPORT_WAIT_MS / 1000 + 30)
+        if answer.startswith("report You have"):
+            self.reports += 1
+        else:
+            self.missed.append((cycle, f"pushed mail: {answer}"))
         self.driver.ask("ack")
 
     def press(self, cycle, code):
@@ -140,6 +152,14 @@ class Soak:
         self.reports += self.WAKE_REPORTS.get(answer.split(" ")[0], 0)
         if not answer.startswith("woke"):
             self.missed.append((cycle, f"wake: {answer}"))
+        # Under Wine the machine never sleeps, so nothing tells the program of the next
+        # wake: the user's resume does, which checks at once and brings the watch back.
+        self.checks += 1
+        answer = self.driver.ask(f"resume {REPORT_WAIT_MS}", timeout=REPORT_WAIT_MS / 1000 + 30)
+        if answer.startswith("report You have"):
+            self.reports += 1
+        else:
+            self.missed.append((cycle, f"resume: {answer}"))
 
     def layouts(self, cycle):
         self.command(cycle, ID_STYLE_SWITCH)
@@ -150,13 +170,14 @@ class Soak:
         self.press(cycle, VOLUME_UP if cycle % 2 else VOLUME_DOWN)
 
     # What a cycle does, each action with how many cycles apart it comes.
-    ACTIONS = (("mail", "new_mail_and_check", 1), ("presses", "press_buttons", 1),
+    ACTIONS = (("mail", "new_mail_and_check", 1), ("push", "pushed_mail", 2),
+               ("presses", "press_buttons", 1),
                ("slots", "slots", 5), ("layouts", "layouts", 10), ("wake", "wake_cycle", 10))
 
     def cycle(self, cycle, only=None):
-        """One cycle; every tenth one also switches the layout twice and goes through the
-        wake cycle, every fifth one clears and assigns slot 1. With `only`, one action
-        alone, in every cycle."""
+        """One cycle; every second one also has a delivery shown by push alone, every tenth
+        one switches the layout twice and goes through the wake cycle, every fifth one
+        clears and assigns slot 1. With `only`, one action alone, in every cycle."""
         for name, method, every in self.ACTIONS:
             if only == name or (only is None and cycle % every == 0):
                 getattr(self, method)(cycle)

@@ -11,6 +11,9 @@
 //   wait MS               waits up to MS for the report of a check already started:
 //                         "report TEXT" or "noreport TEXT"
 //   ack                   the double-click on the tray icon that acknowledges new mail
+//   mark                  puts a mark into the status strip, so that the report of a check
+//                         the program starts by itself (a pushed delivery) is told from the
+//                         last one by "wait": "ok"
 //   press CODE            queues a hardware button press in the device
 //   pending MS            waits up to MS for the queued presses to be read: "pending N"
 //   command ID            WM_COMMAND ID to the bar (style switch, clear buttons, ...), sent:
@@ -26,6 +29,9 @@
 //                         the check that follows the resume: "woke TEXT", "nofollow TEXT",
 //                         "noquery TEXT" or "noreport TEXT" by how far it came (TEXT: the
 //                         status strip then)
+//   resume MS             the user wakes the machine (the resume broadcast after a sleep):
+//                         the program checks at once and its watch comes back; waits up
+//                         to MS for that check's report: "report TEXT" or "noreport TEXT"
 //   census                "census HANDLES THREADS" of the program's process
 //   kinds                 "kinds KIND=N ...": the program's kernel handles by object kind
 //   handles               "handles" and, tab before each, "VALUE KIND NAME" of every
@@ -462,6 +468,12 @@ void Wake(DWORD timeoutMs) {
     Answer("%s %s", kAnswers[stage], StatusText().c_str());
 }
 
+void Resume(DWORD timeoutMs) {
+    MarkStatus();
+    SendPowerEvent(PBT_APMRESUMESUSPEND);
+    WaitForReport(timeoutMs);
+}
+
 void Assign(int browseId, const std::string& path) {
     PostMessageA(bar, WM_COMMAND, MAKEWPARAM(browseId, BN_CLICKED), 0);
     HWND chooser = nullptr;
@@ -518,6 +530,11 @@ int main() {
             WaitForReport(static_cast<DWORD>(number));
         } else if (command == "ack") {
             Acknowledge();
+            Answer("ok");
+        } else if (command == "resume") {
+            Resume(static_cast<DWORD>(number));
+        } else if (command == "mark") {
+            MarkStatus();
             Answer("ok");
         } else if (command == "press") {
             const DWORD code = static_cast<DWORD>(number);

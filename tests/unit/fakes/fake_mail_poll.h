@@ -113,15 +113,19 @@ public:
         Record(IdleWait);
         if (onIdleWait) onIdleWait();
     }
-    void SetSystemPowerState(bool suspend) override {
+    bool SetSystemPowerState(bool suspend) override {
         Record(suspend ? Suspend : Hibernate);
         if (onPowerState) onPowerState();
+        return !refuses;
     }
+    void StaysAwake() override { ++staysAwake; }
     std::vector<Kind> Calls() const {
         std::lock_guard<std::mutex> hold(lock_);
         return calls_;
     }
 
+    std::atomic<bool> refuses{false};
+    std::atomic<int> staysAwake{0};
     std::function<void()> onIdleWait;    // set before the worker runs
     std::function<void()> onPowerState;  // set before the worker runs
 

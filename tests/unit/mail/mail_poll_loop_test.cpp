@@ -200,6 +200,8 @@ TEST_P(ResuspendTest, AfterTheWakeUpPollTheReplyToThePowerQueryDecides) {
     if (reply >= 1 && reply <= 3) expected.push_back(FakePower::Suspend);
     if (reply == 4) expected.push_back(FakePower::Hibernate);
     EXPECT_EQ(power.Calls(), expected);
+    EXPECT_EQ(power.staysAwake, reply >= 1 && reply <= 4 ? 0 : 1)
+        << "a machine that does not sleep again is awake, and the window hears of it";
 
     // Awake again: the worker waits for its period, and queries no more.
     event.timesOut = true;
@@ -210,6 +212,17 @@ TEST_P(ResuspendTest, AfterTheWakeUpPollTheReplyToThePowerQueryDecides) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, ResuspendTest, ::testing::Values(0u, 1u, 2u, 3u, 4u, 5u));
+
+TEST_F(MailPollLoopTest, ASuspendTheSystemRefusesLeavesTheMachineAwake) {
+    device.powerReply = 1;
+    power.refuses = true;
+    TimerWake();
+    ASSERT_TRUE(loop.Pass());
+    Report(0);
+    ASSERT_TRUE(loop.Pass());
+    EXPECT_EQ(power.Calls(), (std::vector<FakePower::Kind>{FakePower::IdleWait, FakePower::Suspend}));
+    EXPECT_EQ(power.staysAwake, 1);
+}
 
 TEST_F(MailPollLoopTest, WithPeriodicPollingOnANormalPollFollowsTheReturnFromSleep) {
     SetPolling(1);

@@ -94,6 +94,15 @@ TEST_F(MailWatchControlTest, StoppedAcrossASleepAndItsTimerWakesStartedWhenTheMa
     EXPECT_EQ(watch.calls, (Calls{start, "stop", start, "stop"}));
 }
 
+TEST_F(MailWatchControlTest, ATimerWakeThatDoesNotEndInSleepBringsItBackWithoutACheck) {
+    control.Follow(settings);
+    control.OnPower(PowerChange::TimerWake, settings);
+    EXPECT_FALSE(control.OnPower(PowerChange::StaysAwake, settings));
+    EXPECT_TRUE(control.Running());
+    EXPECT_FALSE(control.OnPower(PowerChange::StaysAwake, settings));
+    EXPECT_EQ(watch.calls, (Calls{start, "stop", start}));
+}
+
 TEST_F(MailWatchControlTest, AResumeChecksWithPollingOnEvenWhenPushCannotRun) {
     settings.ServerType = 0;
     EXPECT_TRUE(control.OnPower(PowerChange::ResumedAwake, settings));
