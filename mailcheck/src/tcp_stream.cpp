@@ -15,7 +15,7 @@ IoResult waitReady(TcpSocket& socket, SocketWait wanted, Clock::time_point deadl
     if (bounds.aborted()) return {IoStatus::aborted, 0, kWsaInterrupted};
     const Clock::time_point now = Clock::now();
     if (now >= deadline) return {IoStatus::timedOut, 0, kWsaTimedOut};
-    const auto slice = std::min<Clock::duration>(deadline - now, bounds.limits.abortPollInterval);
+    const auto slice = std::min<Clock::duration>(deadline - now, bounds.lookInterval());
     const SocketResult r = socket.wait(wanted, slice);
     if (r.status == SocketResult::done) return {};
     if (r.status == SocketResult::failed) return {IoStatus::failed, 0, r.error};

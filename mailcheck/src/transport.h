@@ -29,6 +29,8 @@ struct IoResult {
 struct WaitTimes {
   std::chrono::milliseconds silence{0};
   std::chrono::steady_clock::time_point deadline;
+  // How often a wait looks at the abort flag; 0: as the limits say.
+  std::chrono::milliseconds look{0};
 };
 
 // What every wait of one check is bounded by.
@@ -40,6 +42,10 @@ struct IoBounds {
   const WaitTimes* waitTimes = nullptr;
 
   bool aborted() const { return abort != nullptr && abort->load(); }
+  std::chrono::milliseconds lookInterval() const {
+    return waitTimes != nullptr && waitTimes->look.count() > 0 ? waitTimes->look
+                                                               : limits.abortPollInterval;
+  }
   // The latest end of a wait for the peer that begins now.
   std::chrono::steady_clock::time_point waitDeadline() const {
     const auto now = std::chrono::steady_clock::now();
