@@ -1,7 +1,7 @@
 """Push under Wine against the private dovecot: with a period of 30 minutes a delivery is
 shown through the library's watch, and the next one still is after a server restart, a
-connection that died without a word, a change of server in the dialog, and a suspend
-and the user's resume; with push turned off nothing comes before the period. The program
+connection that died without a word, a change of server in the dialog, a suspend and the
+user's resume, and a server that refused logins for a while; with push turned off nothing comes before the period. The program
 reaches dovecot through a relay, which shows what the watch and the checks sent and can
 play the dead connection."""
 
@@ -120,8 +120,21 @@ def suspend_and_user_resume(probe, dovecot, relay):  # noqa: F811
     return relay, before
 
 
+def refused_logins(probe, dovecot, relay):  # noqa: F811
+    before = len(relay.connections())
+    dovecot.refuse_logins()
+    dovecot.kick("alice")
+    # Two refused logins of the watch, a back-off apart, before the server takes them again.
+    qh.wait_until(lambda: sum(1 for sent, closed in relay.connections()[before:]
+                              if "AUTHENTICATE" in sent and "IDLE" not in sent and closed) >= 2,
+                  20, "two refused logins")
+    dovecot.refuse_logins(False)
+    return relay, before
+
+
 @pytest.mark.parametrize("fault", [dovecot_restart, dead_connection, change_of_server,
-                                   suspend_and_user_resume], ids=lambda f: f.__name__)
+                                   suspend_and_user_resume, refused_logins],
+                         ids=lambda f: f.__name__)
 def test_with_push_a_delivery_is_shown_and_the_next_one_after_a_fault(
         quilpad, probe, prefix, dovecot, relay, fault):  # noqa: F811
     device = start(quilpad, probe, prefix, dovecot, relay)
