@@ -214,7 +214,8 @@ class PrivateDovecot:
     def start_master(self):
         """The server comes back on the same ports."""
         ports = (self.imap_port, self.pop3_port, self.imaps_port, self.pop3s_port)
-        for stale in (self.dir / "base").glob("*"):
+        # The killed master leaves its sockets behind, in base/ and in its folders.
+        for stale in (self.dir / "base").rglob("*"):
             if stale.is_socket() or stale.name == "master.pid":
                 stale.unlink()
         self.process = start_dovecot(self.dir, f"vrxmail-wine-{os.getpid()}-{self.imap_port}", ports)
