@@ -184,17 +184,6 @@ class PrivateDovecot:
         os.chown(tmp, MAIL_UID, MAIL_UID)
         tmp.rename(self.maildir(user) / "new" / name)
 
-    def refuse_logins(self, refused=True):
-        """Every login fails (the users file names other passwords) until called with
-        False. The server reads the file again when it changes."""
-        users = self.dir / "users"
-        text = users.read_text()
-        for user in self.users:
-            right, wrong = self.password(user), "not-" + self.password(user)
-            text = text.replace(f"}}{right}:", f"}}{wrong}:") if refused else \
-                text.replace(f"}}{wrong}:", f"}}{right}:")
-        users.write_text(text)
-
     def kick(self, user):
         """Ends the user's sessions at once, with a BYE and a close."""
         subprocess.run(["/usr/bin/doveadm", "-c", str(self.dir / "dovecot.conf"), "kick", user],

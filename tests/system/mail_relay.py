@@ -1,7 +1,7 @@
 """A relay on loopback between the program and a mail server, whose connections can fall
 silent as connections that died without a word do (a changed network, a NAT that forgot
 them): they stop forwarding in both directions but stay open. Connections made after
-that pass again."""
+that pass again. It can also play a server that refuses every login."""
 
 import socket
 import threading
@@ -14,10 +14,12 @@ class MailRelay:
         self.port = self._listener.getsockname()[1]
         self._lock = threading.Lock()
         self._silenced = set()
+        self._refusing = False
         self._pairs = []
         self._open = 0
         self._closed = []
         self.accepted = 0
+        self.refused = 0
         self._sent = []  # what each connection's client sent, in order of connection
         threading.Thread(target=self._accept, daemon=True).start()
 
@@ -27,6 +29,11 @@ class MailRelay:
                 client, _ = self._listener.accept()
             except OSError:
                 return
+            with self._lock:
+                refusing = self._refusing
+            if refusing:
+                threading.Thread(target=self._refuse, args=(client,), daemon=True).start()
+                continue
             try:
                 server = socket.create_connection(("127.0.0.1", self._target), timeout=5)
             except OSError:
@@ -74,6 +81,37 @@ class MailRelay:
                 end.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
+
+    def _refuse(self, client):
+        """An IMAP server that answers every command with NO, and LOGOUT with BYE. Its
+        connections are counted apart from those relayed."""
+        with self._lock:
+            self.refused += 1
+        reader = client.makefile("rb")
+        try:
+            client.sendall(b"* OK [CAPABILITY IMAP4rev1 AUTH=PLAIN IDLE] refusing\r\n")
+            for line in reader:
+                tag, _, command = line.decode("latin-1").strip().partition(" ")
+                if command.upper().startswith("LOGOUT"):
+                    client.sendall(f"* BYE\r\n{tag} OK\r\n".encode())
+                    break
+                client.sendall(f"{tag} NO [AUTHENTICATIONFAILED] refused\r\n".encode())
+        except OSError:
+            pass
+        reader.close()
+        client.close()
+
+    def refuse_logins(self, refusing=True):
+        """While refusing, the connections there are end and new ones are refused."""
+        with self._lock:
+            self._refusing = refusing
+            pairs = list(self._pairs) if refusing else []
+        for pair in pairs:
+            for end in pair:
+                try:
+                    end.shutdown(socket.SHUT_RDWR)
+                except OSError:
+                    pass
 
     def fall_silent(self):
         with self._lock:
