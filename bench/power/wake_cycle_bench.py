@@ -15,7 +15,7 @@ Every second awake costs battery: the goal is no more than 250 ms of awake time 
 check, which is printed beside the figures.
 
 Run from the repository after scripts/build:
-    /usr/bin/python3 bench/power/wake_cycle_bench.py [--cycles 20] [--messages 100]
+    /usr/bin/python3 bench/power/wake_cycle_bench.py [--quick] [--cycles 20] [--messages 100]
 """
 
 import argparse
@@ -54,7 +54,11 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("--cycles", type=int, default=20)
     parser.add_argument("--messages", type=int, default=100)
+    parser.add_argument("--quick", action="store_true",
+                        help="2 cycles on 10 messages: to see that the benchmark runs")
     args = parser.parse_args()
+    if args.quick:
+        args.cycles, args.messages = 2, 10
     if args.cycles < 1:
         parser.error("--cycles must be at least 1")
     if not TIMER_EXE.is_file():
