@@ -145,6 +145,12 @@ class StandIn:
         return int(fields["started_us"])
 
 
+def set_up_slots(prefix):
+    """Slot 3 holds the stand-in, whose icon the bar shows, in both prefixes alike."""
+    dh.install_touch_file(prefix, STAND_IN)
+    dh.set_slots(prefix, ["", "", "", STAND_IN])
+
+
 def install_bench_program(prefix, program, windows_path):
     target = prefix.unix_path(windows_path)
     target.parent.mkdir(parents=True, exist_ok=True)
@@ -310,8 +316,7 @@ def main():
             sound = dh.null_sound_env(work)
             dh.install_driver(prefix)
             device = dh.Device(prefix)
-            dh.install_touch_file(prefix, STAND_IN)
-            dh.set_slots(prefix, ["", "", "", STAND_IN])
+            set_up_slots(prefix)
             install_bench_program(prefix, BARE_BAR, BARE_BAR_WIN)
             quilpad = qh.Quilpad(prefix).install()
             prefix.xdotool("mousemove", 1279, 1023)
@@ -344,6 +349,7 @@ def main():
             prefix.close()  # the plain floors and the program end with their prefix's server
             prefix = qh.WinePrefix.create(template, work / "tls-prefix", xvfb.display, work)
             dh.install_driver(prefix)
+            set_up_slots(prefix)
             install_bench_program(prefix, BARE_TLS_BAR, BARE_TLS_BAR_WIN)
             qh.Quilpad(prefix).install()
             memory_tls = memory_after_tls_check(prefix, work, sound)
