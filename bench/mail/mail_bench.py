@@ -185,8 +185,9 @@ class WineLibrary:
                                 1 if protocol == "imap" else 0, host_text, user, "pw", stamp],
                                timeout=300, extra_env={"TZ": "UTC"})
         if done.returncode != 0:
-            raise RuntimeError(f"exit status {done.returncode}: "
-                               f"{done.stderr.decode(errors='replace').strip()[-160:]}")
+            # The caller's reason is its last line; Wine's own messages come before it.
+            lines = done.stderr.decode(errors="replace").strip().splitlines() or [""]
+            raise RuntimeError(f"exit status {done.returncode}: {lines[-1][-160:]}")
         return {line.split()[0]: (float(line.split()[1]), int(line.split()[2]))
                 for line in done.stdout.decode().splitlines() if line.strip()}
 
