@@ -243,13 +243,18 @@ def memory_after_tls_check(prefix, work, env):
         dovecot.stop()
 
 
+def threads(pid):
+    return len(list(Path(f"/proc/{pid}/task").iterdir()))
+
+
 def memory_figures(program_pid, floor_pid):
     return ((private_kib(program_pid), private_kib(floor_pid)),
-            (private_kib_by_mapping(program_pid), private_kib_by_mapping(floor_pid)))
+            (private_kib_by_mapping(program_pid), private_kib_by_mapping(floor_pid)),
+            (threads(program_pid), threads(floor_pid)))
 
 
 def print_memory(title, floor_name, figures):
-    (program, floor), (program_maps, floor_maps) = figures
+    (program, floor), (program_maps, floor_maps), (program_threads, floor_threads) = figures
     difference = program - floor
     print()
     print(f"Private memory, {title}, KiB (Linux private pages of the Wine process, Wine's "
@@ -258,6 +263,8 @@ def print_memory(title, floor_name, figures):
     print(f"  goal: within 4096 KiB of the floor: {verdict(difference <= 4096)}")
     tls = sorted(n for n in program_maps if any(word in n.lower() for word in TLS_STACK))
     print(f"  TLS libraries mapped in the program: {', '.join(tls) or 'none'}")
+    # Under Wine each thread holds about 1 MB of its stack, whatever the reserve asked for.
+    print(f"  threads: program {program_threads}, floor {floor_threads}")
     print("  where the difference lies (KiB, program - floor, largest first):")
     names = set(program_maps) | set(floor_maps)
     deltas = sorted(((program_maps.get(n, 0) - floor_maps.get(n, 0), n) for n in names),
