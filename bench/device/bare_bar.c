@@ -6,8 +6,14 @@
  *   bare_bar dialog   loads the system libraries the program imports, opens the mixer,
  *                     shows a dialog and runs it until it is closed (the floor of the
  *                     program's private memory and of its start-up)
+ *   bare_tls_bar dialog-tls HOST PORT
+ *                     the same program built with BARE_TLS: first one TLS handshake with
+ *                     127.0.0.1:PORT, its certificate checked for HOST, then the dialog
+ *                     (the floor of the program's private memory after a TLS check)
  *
- * Exit status 0 when ended normally, 1 when the device or the dialog is missing, 2 usage. */
+ * Exit status 0 when ended normally, 1 when the device, the handshake or the dialog is
+ * missing, 2 usage. The TLS floor is a program of its own, so that the plain floor maps
+ * none of the TLS libraries. */
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
@@ -16,9 +22,13 @@
 #include <shlobj.h>
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "tzk_ioctl.h"
+#ifdef BARE_TLS
+#include "bare_tls.h"
+#endif
 
 #define IDD_BARE 100
 
@@ -81,6 +91,15 @@ int main(int argc, char** argv)
         return Poll();
     if (argc == 2 && strcmp(argv[1], "dialog") == 0)
         return Dialog();
-    fputs("usage: bare_bar poll | dialog\n", stderr);
+#ifdef BARE_TLS
+    if (argc == 4 && strcmp(argv[1], "dialog-tls") == 0) {
+        if (!BareTlsHandshake(argv[2], (unsigned short)atoi(argv[3])))
+            return 1;
+        puts("handshake done"); /* the benchmark waits for this before it looks */
+        fflush(stdout);
+        return Dialog();
+    }
+#endif
+    fputs("usage: bare_bar poll | dialog | dialog-tls HOST PORT\n", stderr);
     return 2;
 }

@@ -3,7 +3,7 @@
 (100,000 on request) of which 5 are new, over IMAP and POP3, plain and over TLS, for our
 library and for reference clients.
 
-Usage: bench/mail/mail_bench.py [--sizes 100,1000,10000,100000] [--tls-sizes 10000]
+Usage: bench/mail/mail_bench.py [--quick] [--sizes 100,1000,10000,100000] [--tls-sizes 10000]
                                 [--runs 15] [--cache DIR]
 
 The mailboxes are made once and kept in the cache folder (default /var/tmp/vrxmail-bench;
@@ -42,26 +42,32 @@ import quilpad_harness as qh  # noqa: E402
 HERE = Path(__file__).resolve().parent
 REPO = HERE.parents[1]
 SRC = REPO / "mailcheck" / "src"
+INCLUDE = REPO / "mailcheck" / "include"
 NEW = 5
 # The old messages that arrived on the stamp's own day, seconds before the stamp.
 SAME_DAY_OLD = (60, 20 * 60, 2 * 3600, 5 * 3600, 11 * 3600)
 MAIL_UID = 65534 if os.geteuid() == 0 else os.geteuid()
-CLIENT_SOURCES = ["arrival_cache.cpp", "ascii_text.cpp", "civil_time.cpp", "header_dates.cpp",
-                  "host_port.cpp", "imap_date.cpp", "imap_scanner.cpp", "imap_session.cpp", "line_reader.cpp",
-                  "mail_check.cpp", "mail_date.cpp", "mailbox_memory.cpp", "pop3_session.cpp",
-                  "since_stamp.cpp", "sasl_plain.cpp", "ansi_text_posix.cpp",
-                  "local_time_posix.cpp", "socket_errors_posix.cpp", "tcp_posix.cpp",
-                  "cert_faults.cpp", "server_address.cpp", "tls_openssl.cpp"]
+# The library's own list of its native sources, so that the client keeps up with it: the
+# portable sources and those of the native build's branch.
+LIBRARY_LIST = REPO / "mailcheck" / "CMakeLists.txt"
+
+
+def library_sources():
+    text = LIBRARY_LIST.read_text()
+    portable = re.search(r"set\(VRXMAIL_PORTABLE_SOURCES(.*?)\)", text, re.S).group(1)
+    native = re.search(r"\nelse\(\)(.*?)target_include_directories", text, re.S).group(1)
+    return [REPO / "mailcheck" / name for name in re.findall(r"src/\w+\.cpp", portable + native)]
 
 
 def build_client(cache):
-    sources = [SRC / s for s in CLIENT_SOURCES] + [HERE / "mail_bench_client.cpp"]
-    digest = hashlib.sha256(b"".join(p.read_bytes() for p in sources)).hexdigest()[:16]
+    sources = library_sources() + [HERE / "mail_bench_client.cpp"]
+    headers = sorted(SRC.glob("*.h")) + sorted(INCLUDE.rglob("*.h"))
+    digest = hashlib.sha256(b"".join(p.read_bytes() for p in sources + headers)).hexdigest()[:16]
     exe = cache / f"mail_bench_client-{digest}"
     if not exe.exists():
         print("building mail_bench_client (g++ -O2) ...", flush=True)
-        subprocess.run(["g++", "-std=c++17", "-O2", "-pthread", f"-I{SRC}", *map(str, sources),
-                        "-o", str(exe), "-lssl", "-lcrypto"], check=True)
+        subprocess.run(["g++", "-std=c++17", "-O2", "-pthread", f"-I{SRC}", f"-I{INCLUDE}",
+                        *map(str, sources), "-o", str(exe), "-lssl", "-lcrypto"], check=True)
     return exe
 
 
@@ -179,8 +185,9 @@ class WineLibrary:
                                 1 if protocol == "imap" else 0, host_text, user, "pw", stamp],
                                timeout=300, extra_env={"TZ": "UTC"})
         if done.returncode != 0:
-            raise RuntimeError(f"exit status {done.returncode}: "
-                               f"{done.stderr.decode(errors='replace').strip()[-160:]}")
+            # The caller's reason is its last line; Wine's own messages come before it.
+            lines = done.stderr.decode(errors="replace").strip().splitlines() or [""]
+            raise RuntimeError(f"exit status {done.returncode}: {lines[-1][-160:]}")
         return {line.split()[0]: (float(line.split()[1]), int(line.split()[2]))
                 for line in done.stdout.decode().splitlines() if line.strip()}
 
@@ -473,6 +480,7 @@ def print_table(title, protocol, sizes, results, runs):
 
 
 def print_failures(results_by_title):
+    """Lists the rows that have no figure; true when there is one."""
     failures = [(title, n, label, cell.failure) for title, sizes, results in results_by_title
                 for n, columns in zip(sizes, results) for protocol in ("imap", "pop3")
                 for label, cell in columns[protocol] if cell.failure]
@@ -489,6 +497,7 @@ def print_failures(results_by_title):
         print("Failures (not timed):")
         for title, n, label, why in failures:
             print(f"  {title}, {n:,}, {label}: {why}")
+    return bool(not_run or failures)
 
 
 def main():
@@ -498,9 +507,13 @@ def main():
     parser.add_argument("--tls-sizes", default="10000",
                         help="sizes that also get the TLS rows (empty for none)")
     parser.add_argument("--runs", type=int, default=15)
+    parser.add_argument("--quick", action="store_true",
+                        help="the smallest mailbox, plain and TLS, 2 runs: to see that it runs")
     parser.add_argument("--cache", default=os.environ.get("VRXMAIL_BENCH_CACHE",
                                                           "/var/tmp/vrxmail-bench"))
     args = parser.parse_args()
+    if args.quick:
+        args.sizes, args.tls_sizes, args.runs = "100", "100", 2
     sizes = [int(s) for s in args.sizes.split(",") if s]
     tls_sizes = [int(s) for s in args.tls_sizes.split(",") if s]
     print(f"load average at start: {load_average()}", flush=True)
@@ -545,9 +558,10 @@ def main():
         print_table("IMAP, implicit TLS", "imap", tls_sizes, tls, args.runs)
         print_table("POP3, implicit TLS", "pop3", tls_sizes, tls, args.runs)
         tables.append(("TLS", tls_sizes, tls))
-    print_failures(tables)
+    missing = print_failures(tables)
     print()
     print(f"load average at end: {load_average()}")
+    return 1 if missing else 0
 
 
 if __name__ == "__main__":

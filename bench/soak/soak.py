@@ -7,7 +7,7 @@ and the time Exit takes, each beside its goal. Then the same prefix runs bare_ch
 which only opens the slots' file chooser, as many times as the soak did: what it grows by
 is the floor the program's growth is measured from, kind by kind.
 
-    bench/soak/soak.py [--cycles N] [--warm-up N] [--fault-every N] [--only ACTION]
+    bench/soak/soak.py [--quick] [--cycles N] [--warm-up N] [--fault-every N] [--only ACTION]
 
 Not part of the tests. Build first."""
 
@@ -193,7 +193,11 @@ def main():
     parser.add_argument("--show-new", action="store_true",
                         help="list the handles that came during the cycles, with their names")
     parser.add_argument("--keep", action="store_true", help="keep the prefix and logs")
+    parser.add_argument("--quick", action="store_true",
+                        help="10 cycles after 2, a fault every 5: to see that the soak runs")
     args = parser.parse_args()
+    if args.quick:
+        args.cycles, args.warm_up, args.fault_every = 10, 2, 5
     run(args.cycles, args.warm_up, args.fault_every, args.keep, args.only, args.show_new)
 
 

@@ -20,30 +20,34 @@ using Clock = std::chrono::steady_clock;
 
 class ChainContext {
  public:
-  ChainContext() = default;
+  explicit ChainContext(const CertCalls& crypt) : crypt_(crypt) {}
   ChainContext(const ChainContext&) = delete;
   ChainContext& operator=(const ChainContext&) = delete;
   ~ChainContext() {
-    if (chain_ != nullptr) CertFreeCertificateChain(chain_);
+    if (chain_ != nullptr) crypt_.freeCertificateChain(chain_);
   }
   PCCERT_CHAIN_CONTEXT* out() { return &chain_; }
   PCCERT_CHAIN_CONTEXT get() const { return chain_; }
+  const CertCalls& crypt() const { return crypt_; }
 
  private:
+  const CertCalls& crypt_;
   PCCERT_CHAIN_CONTEXT chain_ = nullptr;
 };
 
 class CertCopy {
  public:
-  explicit CertCopy(PCCERT_CONTEXT cert) : cert_(CertDuplicateCertificateContext(cert)) {}
+  CertCopy(const CertCalls& crypt, PCCERT_CONTEXT cert)
+      : crypt_(crypt), cert_(crypt.duplicateCertificateContext(cert)) {}
   CertCopy(const CertCopy&) = delete;
   CertCopy& operator=(const CertCopy&) = delete;
   ~CertCopy() {
-    if (cert_ != nullptr) CertFreeCertificateContext(cert_);
+    if (cert_ != nullptr) crypt_.freeCertificateContext(cert_);
   }
   PCCERT_CONTEXT get() const { return cert_; }
 
  private:
+  const CertCalls& crypt_;
   PCCERT_CONTEXT cert_;
 };
 
@@ -57,16 +61,17 @@ bool buildChain(PCCERT_CONTEXT cert, DWORD flags, DWORD urlTimeoutMs, ChainConte
   para.RequestedUsage.Usage.cUsageIdentifier = 1;
   para.RequestedUsage.Usage.rgpszUsageIdentifier = usages;
   para.dwUrlRetrievalTimeout = urlTimeoutMs;
-  if (CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, flags, nullptr,
-                              chain.out())) {
+  const CertCalls& crypt = chain.crypt();
+  if (crypt.getCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, flags, nullptr,
+                                chain.out())) {
     return chain.get() != nullptr;
   }
   if (GetLastError() != static_cast<DWORD>(E_INVALIDARG)) return false;
   // A system that knows only the first fields of the parameters: without its own retrieval
   // time-out the build is still bounded by the wait for it.
   para.cbSize = offsetof(CERT_CHAIN_PARA, RequestedIssuancePolicy);
-  return CertGetCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, flags, nullptr,
-                                 chain.out()) &&
+  return crypt.getCertificateChain(nullptr, cert, nullptr, cert->hCertStore, &para, flags,
+                                   nullptr, chain.out()) &&
          chain.get() != nullptr;
 }
 
@@ -75,7 +80,7 @@ bool buildChain(PCCERT_CONTEXT cert, DWORD flags, DWORD urlTimeoutMs, ChainConte
 // deadline passes or it is aborted; the thread then ends by itself within the retrieval
 // time-out it was given.
 struct FetchingBuild {
-  explicit FetchingBuild(PCCERT_CONTEXT cert) : cert(cert) {}
+  FetchingBuild(const CertCalls& crypt, PCCERT_CONTEXT cert) : cert(crypt, cert), chain(crypt) {}
   CertCopy cert;
   ChainContext chain;
   std::mutex mutex;
@@ -85,12 +90,12 @@ struct FetchingBuild {
 };
 
 // kSuccess with chain set, or why the wait ended (10060, 10004, a certificate code).
-int32_t buildChainFetching(PCCERT_CONTEXT cert, const IoBounds& bounds,
+int32_t buildChainFetching(const CertCalls& crypt, PCCERT_CONTEXT cert, const IoBounds& bounds,
                            std::shared_ptr<FetchingBuild>& result) {
   const Clock::time_point deadline = bounds.checkDeadline;
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
   if (left.count() <= 0) return kWsaTimedOut;
-  auto build = std::make_shared<FetchingBuild>(cert);
+  auto build = std::make_shared<FetchingBuild>(crypt, cert);
   const DWORD timeoutMs = static_cast<DWORD>(std::min<long long>(left.count(), MAXDWORD));
   std::thread([build, timeoutMs] {
     const bool built = buildChain(build->cert.get(), 0, timeoutMs, build->chain);
@@ -192,13 +197,14 @@ class LocalMemory {
 };
 
 // True when the certificate's subject alternative names list the address.
-bool certificateNamesAddress(PCCERT_CONTEXT cert, const Address& address) {
-  const PCERT_EXTENSION ext = CertFindExtension(
+bool certificateNamesAddress(const CertCalls& crypt, PCCERT_CONTEXT cert,
+                             const Address& address) {
+  const PCERT_EXTENSION ext = crypt.findExtension(
       szOID_SUBJECT_ALT_NAME2, cert->pCertInfo->cExtension, cert->pCertInfo->rgExtension);
   if (ext == nullptr) return false;
   LocalMemory decoded;
   DWORD size = 0;
-  if (!CryptDecodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, ext->Value.pbData,
+  if (!crypt.decodeObjectEx(X509_ASN_ENCODING, X509_ALTERNATE_NAME, ext->Value.pbData,
                            ext->Value.cbData, CRYPT_DECODE_ALLOC_FLAG, nullptr, decoded.out(),
                            &size)) {
     return false;
@@ -216,16 +222,16 @@ bool certificateNamesAddress(PCCERT_CONTEXT cert, const Address& address) {
 
 }  // namespace
 
-int32_t verifyServerCertificate(PCCERT_CONTEXT cert, const std::string& serverName,
-                                const IoBounds& bounds) {
+int32_t verifyServerCertificate(const CertCalls& crypt, PCCERT_CONTEXT cert,
+                                const std::string& serverName, const IoBounds& bounds) {
   CertFaults faults;
   // First from what is at hand; only an incomplete chain is worth a wait on the network.
-  ChainContext local;
+  ChainContext local(crypt);
   if (!buildChain(cert, CERT_CHAIN_CACHE_ONLY_URL_RETRIEVAL, 0, local)) return kCertInvalid;
   PCCERT_CHAIN_CONTEXT chain = local.get();
   std::shared_ptr<FetchingBuild> fetched;
   if (chain->TrustStatus.dwErrorStatus & CERT_TRUST_IS_PARTIAL_CHAIN) {
-    const int32_t r = buildChainFetching(cert, bounds, fetched);
+    const int32_t r = buildChainFetching(crypt, cert, bounds, fetched);
     if (r != kSuccess) return r;
     chain = fetched->chain.get();
   }
@@ -234,7 +240,7 @@ int32_t verifyServerCertificate(PCCERT_CONTEXT cert, const std::string& serverNa
   // The platform's policy compares names only; an address is compared here.
   Address address;
   const bool byAddress = readAddress(serverName, address);
-  if (byAddress && !certificateNamesAddress(cert, address)) faults.nameMismatch = true;
+  if (byAddress && !certificateNamesAddress(crypt, cert, address)) faults.nameMismatch = true;
   std::wstring name = wide(serverName);
   SSL_EXTRA_CERT_CHAIN_POLICY_PARA extra{};
   extra.cbSize = sizeof extra;
@@ -246,7 +252,7 @@ int32_t verifyServerCertificate(PCCERT_CONTEXT cert, const std::string& serverNa
   policy.pvExtraPolicyPara = &extra;
   CERT_CHAIN_POLICY_STATUS status{};
   status.cbSize = sizeof status;
-  if (!CertVerifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status)) {
+  if (!crypt.verifyCertificateChainPolicy(CERT_CHAIN_POLICY_SSL, chain, &policy, &status)) {
     faults.invalid = true;
   } else {
     policyFault(status.dwError, faults);

@@ -17,44 +17,48 @@
 
 #include "cert_check_win32.h"
 #include "result_codes.h"
+#include "tls_libraries_win32.h"
 #include "tls_stream.h"
 
 namespace vrxmail {
 namespace {
 
+using Sspi = SecurityFunctionTableA;
+
 class Credentials {
  public:
-  Credentials() { SecInvalidateHandle(&handle_); }
+  explicit Credentials(const Sspi& sspi) : sspi_(sspi) { SecInvalidateHandle(&handle_); }
   Credentials(const Credentials&) = delete;
   Credentials& operator=(const Credentials&) = delete;
   ~Credentials() {
-    if (SecIsValidHandle(&handle_)) FreeCredentialsHandle(&handle_);
+    if (SecIsValidHandle(&handle_)) sspi_.FreeCredentialsHandle(&handle_);
   }
   CredHandle* get() { return &handle_; }
 
  private:
+  const Sspi& sspi_;
   CredHandle handle_;
 };
 
 class SecurityContext {
  public:
-  SecurityContext() { SecInvalidateHandle(&handle_); }
+  explicit SecurityContext(const Sspi& sspi) : sspi_(sspi) { SecInvalidateHandle(&handle_); }
   SecurityContext(const SecurityContext&) = delete;
   SecurityContext& operator=(const SecurityContext&) = delete;
   ~SecurityContext() {
-    if (SecIsValidHandle(&handle_)) DeleteSecurityContext(&handle_);
+    if (SecIsValidHandle(&handle_)) sspi_.DeleteSecurityContext(&handle_);
   }
   CtxtHandle* get() { return &handle_; }
-  bool valid() const { return SecIsValidHandle(&handle_); }
 
  private:
+  const Sspi& sspi_;
   CtxtHandle handle_;
 };
 
 // A token Schannel allocated for us.
 class OutputToken {
  public:
-  OutputToken() {
+  explicit OutputToken(const Sspi& sspi) : sspi_(sspi) {
     buffer_.BufferType = SECBUFFER_TOKEN;
     buffer_.cbBuffer = 0;
     buffer_.pvBuffer = nullptr;
@@ -65,7 +69,7 @@ class OutputToken {
   OutputToken(const OutputToken&) = delete;
   OutputToken& operator=(const OutputToken&) = delete;
   ~OutputToken() {
-    if (buffer_.pvBuffer != nullptr) FreeContextBuffer(buffer_.pvBuffer);
+    if (buffer_.pvBuffer != nullptr) sspi_.FreeContextBuffer(buffer_.pvBuffer);
   }
   SecBufferDesc* desc() { return &desc_; }
   std::string_view bytes() const {
@@ -75,22 +79,24 @@ class OutputToken {
   }
 
  private:
+  const Sspi& sspi_;
   SecBuffer buffer_;
   SecBufferDesc desc_;
 };
 
 class CertContext {
  public:
-  CertContext() = default;
+  explicit CertContext(const CertCalls& crypt) : crypt_(crypt) {}
   CertContext(const CertContext&) = delete;
   CertContext& operator=(const CertContext&) = delete;
   ~CertContext() {
-    if (cert_ != nullptr) CertFreeCertificateContext(cert_);
+    if (cert_ != nullptr) crypt_.freeCertificateContext(cert_);
   }
   PCCERT_CONTEXT* out() { return &cert_; }
   PCCERT_CONTEXT get() const { return cert_; }
 
  private:
+  const CertCalls& crypt_;
   PCCERT_CONTEXT cert_ = nullptr;
 };
 
@@ -105,8 +111,10 @@ constexpr std::size_t kMaxRecordBytes = 16384 + 2048 + 5;
 
 class SchannelTransport final : public Transport {
  public:
-  SchannelTransport(std::unique_ptr<Transport> inner, const IoBounds& bounds)
-      : inner_(std::move(inner)), bounds_(bounds) {}
+  SchannelTransport(const Sspi& sspi, const CertCalls& crypt, std::unique_ptr<Transport> inner,
+                    const IoBounds& bounds)
+      : sspi_(sspi), crypt_(crypt), inner_(std::move(inner)), bounds_(bounds),
+        credentials_(sspi), context_(sspi) {}
 
   int32_t handshake(const std::string& serverName) {
     SCHANNEL_CRED cred{};
@@ -114,7 +122,7 @@ class SchannelTransport final : public Transport {
     cred.grbitEnabledProtocols = SP_PROT_TLS1_2_CLIENT;
     cred.dwFlags = SCH_CRED_MANUAL_CRED_VALIDATION | SCH_CRED_NO_DEFAULT_CREDS;
     TimeStamp expiry;
-    if (AcquireCredentialsHandleA(nullptr, const_cast<char*>(UNISP_NAME_A), SECPKG_CRED_OUTBOUND,
+    if (sspi_.AcquireCredentialsHandleA(nullptr, const_cast<char*>(UNISP_NAME_A), SECPKG_CRED_OUTBOUND,
                                   nullptr, &cred, nullptr, nullptr, credentials_.get(),
                                   &expiry) != SEC_E_OK) {
       return kTlsHandshakeFailed;
@@ -137,10 +145,10 @@ class SchannelTransport final : public Transport {
       in[1].cbBuffer = 0;
       in[1].pvBuffer = nullptr;
       SecBufferDesc inDesc{SECBUFFER_VERSION, 2, in};
-      OutputToken out;
+      OutputToken out(sspi_);
       unsigned long attributes = 0;
       const SECURITY_STATUS s =
-          InitializeSecurityContextA(credentials_.get(), context_.get(), &target[0], kContextFlags,
+          sspi_.InitializeSecurityContextA(credentials_.get(), context_.get(), &target[0], kContextFlags,
                                      0, 0, &inDesc, 0, nullptr, out.desc(), &attributes, nullptr);
       if (s == SEC_E_INCOMPLETE_MESSAGE) {
         needInput = true;
@@ -164,16 +172,16 @@ class SchannelTransport final : public Transport {
       if (s != SEC_I_CONTINUE_NEEDED) return kTlsHandshakeFailed;
       needInput = incoming_.empty();
     }
-    if (QueryContextAttributesA(context_.get(), SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK) {
+    if (sspi_.QueryContextAttributesA(context_.get(), SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK) {
       return kTlsHandshakeFailed;
     }
-    CertContext cert;
-    if (QueryContextAttributesA(context_.get(), SECPKG_ATTR_REMOTE_CERT_CONTEXT, cert.out()) !=
+    CertContext cert(crypt_);
+    if (sspi_.QueryContextAttributesA(context_.get(), SECPKG_ATTR_REMOTE_CERT_CONTEXT, cert.out()) !=
             SEC_E_OK ||
         cert.get() == nullptr) {
       return kCertInvalid;
     }
-    return verifyServerCertificate(cert.get(), serverName, bounds_);
+    return verifyServerCertificate(crypt_, cert.get(), serverName, bounds_);
   }
 
   IoResult sendAll(std::string_view data) override {
@@ -189,7 +197,7 @@ class SchannelTransport final : public Transport {
       b[2] = {sizes_.cbTrailer, SECBUFFER_STREAM_TRAILER, record.data() + sizes_.cbHeader + n};
       b[3] = {0, SECBUFFER_EMPTY, nullptr};
       SecBufferDesc desc{SECBUFFER_VERSION, 4, b};
-      if (EncryptMessage(context_.get(), 0, &desc, 0) != SEC_E_OK) {
+      if (sspi_.EncryptMessage(context_.get(), 0, &desc, 0) != SEC_E_OK) {
         return {IoStatus::failed, done, kTlsHandshakeFailed};
       }
       const std::size_t total = b[0].cbBuffer + b[1].cbBuffer + b[2].cbBuffer;
@@ -225,9 +233,9 @@ class SchannelTransport final : public Transport {
  private:
   // One handshake call without input (the first); sends what it produced.
   int32_t step(char* target, SecBufferDesc* input) {
-    OutputToken out;
+    OutputToken out(sspi_);
     unsigned long attributes = 0;
-    const SECURITY_STATUS s = InitializeSecurityContextA(
+    const SECURITY_STATUS s = sspi_.InitializeSecurityContextA(
         credentials_.get(), nullptr, target, kContextFlags, 0, 0, input, 0, context_.get(),
         out.desc(), &attributes, nullptr);
     if (s != SEC_I_CONTINUE_NEEDED && s != SEC_E_OK) return kTlsHandshakeFailed;
@@ -259,7 +267,7 @@ class SchannelTransport final : public Transport {
     b[0] = {static_cast<unsigned long>(incoming_.size()), SECBUFFER_DATA, &incoming_[0]};
     for (int i = 1; i < 4; ++i) b[i] = {0, SECBUFFER_EMPTY, nullptr};
     SecBufferDesc desc{SECBUFFER_VERSION, 4, b};
-    const SECURITY_STATUS s = DecryptMessage(context_.get(), &desc, 0, nullptr);
+    const SECURITY_STATUS s = sspi_.DecryptMessage(context_.get(), &desc, 0, nullptr);
     if (s == SEC_E_INCOMPLETE_MESSAGE) return {IoStatus::ok, 0, 0};
     if (s == SEC_I_CONTEXT_EXPIRED) {
       closed_ = true;  // the server's close_notify
@@ -288,6 +296,8 @@ class SchannelTransport final : public Transport {
     return {IoStatus::ok, produced == 0 ? 1u : produced, 0};
   }
 
+  const Sspi& sspi_;
+  const CertCalls& crypt_;
   std::unique_ptr<Transport> inner_;
   IoBounds bounds_;
   Credentials credentials_;
@@ -303,7 +313,13 @@ class SchannelTransport final : public Transport {
 std::unique_ptr<Transport> startTls(std::unique_ptr<Transport> inner,
                                     const std::string& serverName, const IoBounds& bounds,
                                     int32_t& error) {
-  auto tls = std::make_unique<SchannelTransport>(std::move(inner), bounds);
+  const Sspi* sspi = schannelCalls();
+  const CertCalls* crypt = certCalls();
+  if (sspi == nullptr || crypt == nullptr) {
+    error = kTlsHandshakeFailed;
+    return nullptr;
+  }
+  auto tls = std::make_unique<SchannelTransport>(*sspi, *crypt, std::move(inner), bounds);
   error = tls->handshake(serverName);
   if (error != kSuccess) return nullptr;
   return tls;
