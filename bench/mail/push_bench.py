@@ -31,7 +31,7 @@ sys.path.insert(0, str(REPO / "bench" / "device"))
 import device_helpers as dh  # noqa: E402
 import quilpad_harness as qh  # noqa: E402
 from hardware_buttons_bench import (cpu_seconds, load_average, one_pid, percentile,  # noqa: E402
-                                    pids_running)
+                                    pids_running, spread, verdict)
 from private_dovecot import PrivateDovecot  # noqa: E402
 from quilpad_keys import TRAY_CALLBACK, USER_KEY, WM_LBUTTONDBLCLK, write_user_group  # noqa: E402
 
@@ -141,15 +141,6 @@ def measure_idle(prefix, seconds):
     span = time.monotonic() - started
     used = {pid: (cpu_seconds(pid) - before[pid]) * 60_000 / span for pid in pids}
     return used[program], sum(used.values())
-
-
-def spread(values):
-    return (f"p50 {statistics.median(values):7.1f}   p95 {percentile(values, 0.95):7.1f}   "
-            f"worst {max(values):7.1f}")
-
-
-def verdict(met):
-    return "met" if met else "NOT met"
 
 
 def main():
