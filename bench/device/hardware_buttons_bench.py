@@ -25,7 +25,6 @@ import random
 import statistics
 import subprocess
 import sys
-import tempfile
 import time
 from collections import defaultdict
 from pathlib import Path
@@ -33,7 +32,9 @@ from pathlib import Path
 REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests" / "system"))
 sys.path.insert(0, str(REPO / "tests" / "mailcheck_system"))
+sys.path.insert(0, str(REPO / "bench"))
 
+import bench_run  # noqa: E402
 import device_helpers as dh  # noqa: E402
 import quilpad_harness as qh  # noqa: E402
 import soak_cycles  # noqa: E402
@@ -58,10 +59,6 @@ POLL_MS = 250
 SETTLE_SECONDS = 2
 # --quick: the fewest rounds that still give every figure (bench/quick runs it in CI).
 QUICK = {"presses": 5, "idle_seconds": 5.0, "idle_windows": 1, "starts": 2}
-
-
-def load_average():
-    return " ".join(Path("/proc/loadavg").read_text().split()[:3])
 
 
 def cpu_seconds(pid):
@@ -305,20 +302,11 @@ def main():
     args = parser.parse_args()
     if args.quick:
         vars(args).update(QUICK)
-    for tool in (BENCH_CLOCK, BARE_BAR, BARE_TLS_BAR, TRUST_ROOT):
-        if not tool.is_file():
-            sys.exit(f"{tool} is missing: build first (scripts/build)")
-    why_not = qh.wine_unavailable()
-    if why_not:
-        sys.exit(f"nothing measured: {why_not}")
-    print(f"load average at start: {load_average()}", flush=True)
+    bench_run.begin((BENCH_CLOCK, BARE_BAR, BARE_TLS_BAR, TRUST_ROOT))
 
-    with tempfile.TemporaryDirectory(prefix="qp-bench-") as work:
-        work = Path(work)
-        xvfb = qh.Xvfb(work / "xvfb.log").start()
+    with bench_run.desktop("qp-bench-") as (work, xvfb, template):
         prefix = None
         try:
-            template = qh.template_prefix(xvfb.display)
             prefix = qh.WinePrefix.create(template, work / "prefix", xvfb.display, work)
             sound = dh.null_sound_env(work)
             dh.install_driver(prefix)
@@ -363,7 +351,6 @@ def main():
         finally:
             if prefix:
                 prefix.close()
-            xvfb.stop()
 
     print()
     print(f"Start-up, process start to the window shown and answering, ms, {len(program_starts)} "
@@ -397,7 +384,7 @@ def main():
     print_memory("after one TLS check (a new start)", "the same bare dialog after one TLS handshake",
                  memory_tls)
     print()
-    print(f"load average at end: {load_average()}")
+    print(f"load average at end: {bench_run.load_average()}")
 
 
 if __name__ == "__main__":

@@ -19,7 +19,6 @@ import random
 import socket
 import statistics
 import sys
-import tempfile
 import time
 from pathlib import Path
 
@@ -27,11 +26,13 @@ REPO = Path(__file__).resolve().parents[2]
 sys.path.insert(0, str(REPO / "tests" / "system"))
 sys.path.insert(0, str(REPO / "tests" / "mailcheck_system"))
 sys.path.insert(0, str(REPO / "bench" / "device"))
+sys.path.insert(0, str(REPO / "bench"))
 
 import device_helpers as dh  # noqa: E402
 import quilpad_harness as qh  # noqa: E402
-from hardware_buttons_bench import (cpu_seconds, load_average, one_pid, percentile,  # noqa: E402
-                                    pids_running, spread, verdict)
+from bench_run import begin, desktop, load_average  # noqa: E402
+from hardware_buttons_bench import (cpu_seconds, one_pid, percentile, pids_running,  # noqa: E402
+                                    spread, verdict)
 from private_dovecot import PrivateDovecot  # noqa: E402
 from quilpad_keys import TRAY_CALLBACK, USER_KEY, WM_LBUTTONDBLCLK, write_user_group  # noqa: E402
 
@@ -151,21 +152,12 @@ def main():
     args = parser.parse_args()
     if args.quick:
         args.deliveries, args.idle_seconds = 3, 5.0
-    for tool in (LED_WATCH, qh.WIN_BUILD / "bin" / "Quilpad.exe"):
-        if not tool.is_file():
-            sys.exit(f"{tool} is missing: build first (scripts/build)")
-    why_not = qh.wine_unavailable()
-    if why_not:
-        sys.exit(f"nothing measured: {why_not}")
-    print(f"load average at start: {load_average()}", flush=True)
+    begin((LED_WATCH, qh.WIN_BUILD / "bin" / "Quilpad.exe"))
 
     dovecot = PrivateDovecot(users=("alice",))
-    with tempfile.TemporaryDirectory(prefix="qp-push-bench-") as work:
-        work = Path(work)
-        xvfb = qh.Xvfb(work / "xvfb.log").start()
+    with desktop("qp-push-bench-") as (work, xvfb, template):
         prefix = None
         try:
-            template = qh.template_prefix(xvfb.display)
             prefix = qh.WinePrefix.create(template, work / "prefix", xvfb.display, work)
             dh.install_driver(prefix)
             quilpad = qh.Quilpad(prefix).install()
@@ -203,7 +195,6 @@ def main():
         finally:
             if prefix:
                 prefix.close()
-            xvfb.stop()
             dovecot.stop()
 
     gap50 = statistics.median(program) - statistics.median(floor)
