@@ -41,7 +41,6 @@ public:
         if (pending_ != 0) event.Signal();
     }
 
-    bool Pending() const { return pending_ != 0; }
     uint32_t Reports() const { return reports_; }
     int32_t LastResult() const { return lastResult_; }
 

@@ -14,6 +14,11 @@ void MailWatchControl::Start(const Settings& settings) {
     running_ = port_.Start(request) == 0;
 }
 
+void MailWatchControl::Wake(const Settings& settings) {
+    asleep_ = false;
+    if (!running_ && Wanted(settings)) Start(settings);
+}
+
 void MailWatchControl::Follow(const Settings& settings) {
     Stop();
     if (Wanted(settings)) Start(settings);
@@ -28,8 +33,7 @@ bool MailWatchControl::OnPower(PowerChange change, const Settings& settings) {
         Stop();
         return false;
     case PowerChange::ResumedAwake: {
-        asleep_ = false;
-        if (!running_ && Wanted(settings)) Start(settings);
+        Wake(settings);
         // The automatic resume and the user's resume of one wake ask for one check.
         const bool check = !resumeChecked_ && settings.MailPollEn == 1;
         resumeChecked_ = true;
@@ -37,8 +41,7 @@ bool MailWatchControl::OnPower(PowerChange change, const Settings& settings) {
     }
     case PowerChange::StaysAwake:
         // The wake's own check has just been reported: no other is needed.
-        asleep_ = false;
-        if (!running_ && Wanted(settings)) Start(settings);
+        Wake(settings);
         return false;
     case PowerChange::None:
         break;

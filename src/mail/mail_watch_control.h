@@ -13,11 +13,6 @@
 
 namespace qp {
 
-// What the watch tells the program through its notification.
-constexpr int32_t kWatchWithoutPush = 0;  // the server offers no IDLE; the watch has ended
-constexpr int32_t kWatchMailCame = 1;     // the mailbox holds more messages
-constexpr int32_t kWatchBack = 2;         // connected again; mail may have come meanwhile
-
 // The library's watch, absent from a library with only the four entry points.
 class MailWatchPort {
 public:
@@ -52,6 +47,8 @@ public:
 private:
     bool Wanted(const Settings& settings) const;
     void Start(const Settings& settings);
+    // Awake again: the watch comes back unless it already runs.
+    void Wake(const Settings& settings);
 
     MailWatchPort& port_;
     bool running_ = false;

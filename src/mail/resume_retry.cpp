@@ -17,11 +17,11 @@ void ResumeRetry::CheckStarted(uint32_t reports) {
 
 bool ResumeRetry::Due(uint64_t nowMs, uint32_t reports, int32_t lastResult) {
     if (!open_) return false;
-    // Unsigned difference: the count may wrap.
     if (!reportSeen_) {
+        // Unsigned difference: the count may wrap.
         if (static_cast<int32_t>(reports - awaitedReports_) < 0) return false;
         reportSeen_ = true;
-        if (!Unreachable(lastResult) || nowMs >= closesAtMs_) {
+        if (!Unreachable(lastResult)) {
             open_ = false;
             return false;
         }

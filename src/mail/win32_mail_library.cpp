@@ -12,7 +12,7 @@ using GetNewMailEntry = int32_t(__cdecl*)(vrxmail::MailRequest*);
 // in this one's place may give them other signatures.
 using GetMailAbortEntry = void(__cdecl*)();
 using StartMailWatchEntry = int32_t(__cdecl*)(const vrxmail::MailRequest*,
-                                               Win32MailWatch::Notify);
+                                               vrxmail::MailWatchCallback);
 using StopMailWatchEntry = int32_t(__cdecl*)();
 
 // Written once on the user-interface thread before any worker exists; read-only after.

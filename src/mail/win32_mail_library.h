@@ -31,14 +31,13 @@ public:
 // The library's watch; its notifications go to notify, on the watch's thread.
 class Win32MailWatch : public MailWatchPort {
 public:
-    using Notify = void(VRXMAIL_CDECL*)(int32_t event);
-    explicit Win32MailWatch(Notify notify) : notify_(notify) {}
+    explicit Win32MailWatch(vrxmail::MailWatchCallback notify) : notify_(notify) {}
     bool Available() const override;
     int32_t Start(const vrxmail::MailRequest& request) override;
     void Stop() override;
 
 private:
-    const Notify notify_;
+    const vrxmail::MailWatchCallback notify_;
 };
 
 }  // namespace qp

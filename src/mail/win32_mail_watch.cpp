@@ -12,7 +12,7 @@ namespace {
 // work alone.
 void VRXMAIL_CDECL MailWatchNotify(int32_t event) {
     if (StopWorkers != 0) return;
-    if (event != kWatchMailCame && event != kWatchBack) return;
+    if (event != vrxmail::kWatchNewMail && event != vrxmail::kWatchReconnected) return;
     Win32PollEvent pollEvent;
     TheCheckRequests().Ask(pollEvent);
 }

@@ -88,31 +88,27 @@ class Soak:
             raise DriverError(f"no window {title}" if title else "no button bar")
         return pid
 
-    def check(self, cycle, expect="You have"):
+    def reported(self, cycle, command, expect="You have"):
+        """One check, through the driver's `command` (check, wait or resume), counted with
+        its report."""
         self.checks += 1
-        answer = self.driver.ask(f"check {REPORT_WAIT_MS}", timeout=REPORT_WAIT_MS / 1000 + 30)
+        answer = self.driver.ask(f"{command} {REPORT_WAIT_MS}", timeout=REPORT_WAIT_MS / 1000 + 30)
         kind, _, text = answer.partition(" ")
         if kind == "report" and text.startswith(expect):
             self.reports += 1
         else:
-            self.missed.append((cycle, f"check: {answer}"))
-        return text
+            self.missed.append((cycle, f"{command}: {answer}"))
 
     def new_mail_and_check(self, cycle):
         self.server.deliver("alice", time.time(), f"soak {cycle}")
-        self.check(cycle)
+        self.reported(cycle, "check")
         self.driver.ask("ack")
 
     def pushed_mail(self, cycle):
         """A delivery shown by push: the program's watch starts the check, nobody asks."""
         self.driver.ask("mark")
         self.server.deliver("alice", time.time(), f"soak push {cycle}")
-        self.checks += 1
-        answer = self.driver.ask(f"wait {REPORT_WAIT_MS}", timeout=REPORT_WAIT_MS / 1000 + 30)
-        if answer.startswith("report You have"):
-            self.reports += 1
-        else:
-            self.missed.append((cycle, f"pushed mail: {answer}"))
+        self.reported(cycle, "wait")
         self.driver.ask("ack")
 
     def press(self, cycle, code):
@@ -154,12 +150,7 @@ class Soak:
             self.missed.append((cycle, f"wake: {answer}"))
         # Under Wine the machine never sleeps, so nothing tells the program of the next
         # wake: the user's resume does, which checks at once and brings the watch back.
-        self.checks += 1
-        answer = self.driver.ask(f"resume {REPORT_WAIT_MS}", timeout=REPORT_WAIT_MS / 1000 + 30)
-        if answer.startswith("report You have"):
-            self.reports += 1
-        else:
-            self.missed.append((cycle, f"resume: {answer}"))
+        self.reported(cycle, "resume")
 
     def layouts(self, cycle):
         self.command(cycle, ID_STYLE_SWITCH)
@@ -193,7 +184,7 @@ class Soak:
     def server_gone(self, cycle):
         """The mail server stops: a check fails; once it is back, checks count again."""
         self.server.stop_master()
-        self.check(cycle, expect="")
+        self.reported(cycle, "check", expect="")
         self.server.start_master()
         self.new_mail_and_check(cycle)
 
