@@ -36,6 +36,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "mailcheck_system"))
 sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "tests" / "system"))
+from pki_files import TestPki  # noqa: E402
 from private_dovecot import start_dovecot  # noqa: E402
 import quilpad_harness as qh  # noqa: E402
 
@@ -104,27 +105,12 @@ def make_mailbox(cache, size, since):
     done.write_text(recipe)
 
 
-def make_certificates(folder):
-    """A root (root.pem) and a server certificate for 127.0.0.1 under it (server.pem/.key)."""
-    def openssl(*args):
-        subprocess.run(["openssl", *args], cwd=folder, check=True, capture_output=True)
-    ec = ["-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes"]
-    openssl("req", "-x509", *ec, "-keyout", "root.key", "-out", "root.pem", "-days", "2",
-            "-subj", "/CN=Quilpad Bench Root", "-addext", "basicConstraints=critical,CA:TRUE")
-    openssl("req", "-new", *ec, "-keyout", "server.key", "-out", "server.csr",
-            "-subj", "/CN=127.0.0.1")
-    (folder / "server.ext").write_text("subjectAltName=IP:127.0.0.1,DNS:localhost\n"
-                                       "extendedKeyUsage=serverAuth\n")
-    openssl("x509", "-req", "-in", "server.csr", "-CA", "root.pem", "-CAkey", "root.key",
-            "-CAcreateserial", "-days", "2", "-extfile", "server.ext", "-out", "server.pem")
-
-
 class Dovecot:
     def __init__(self, cache, sizes):
         self.dir = Path(tempfile.mkdtemp(prefix="vrxmail-bench-dovecot."))
         self.dir.chmod(0o755)
-        make_certificates(self.dir)
-        self.roots = self.dir / "root.pem"
+        pki = TestPki(self.dir / "pki")
+        self.roots = pki.root_file()
         ports = []
         for _ in range(4):
             with socket.socket() as s:
@@ -134,7 +120,7 @@ class Dovecot:
         (self.dir / "users").write_text("".join(
             f"n{n}:{{PLAIN}}pw:{MAIL_UID}:{MAIL_UID}::{cache / 'home' / f'n{n}'}\n" for n in sizes))
         self.process = start_dovecot(self.dir, f"vrxmail-bench-{os.getpid()}", ports,
-                                     self.dir / "server.pem", self.dir / "server.key")
+                                     pki.chain_file("good"), pki.key_file("good"))
 
     def stop(self):
         if self.process.poll() is None:

@@ -30,6 +30,13 @@ commonName = supplied
 """
 
 
+# The issuers sign with RSA. Wine's chain engine takes an ECDSA signature whose r or s is
+# shorter than the curve's size (one signature in about 128) for a bad one, so issuers with
+# EC keys made a certificate invalid now and then. The servers' own keys stay EC.
+ISSUER_KEY = ("-newkey", "rsa:2048")
+SERVER_KEY = ("-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256")
+
+
 def _openssl(*args, cwd):
     done = subprocess.run(["openssl", *args], cwd=cwd, capture_output=True, timeout=30)
     if done.returncode != 0:
@@ -54,9 +61,9 @@ class TestPki:
         (self.dir / "ca.cnf").write_text(CA_CONFIG.format(dir=self.dir))
         self._root("root", "Quilpad Test Root")
         self._root("other-root", "Quilpad Untrusted Root")
-        self._request("intermediate", "Quilpad Test Intermediate")
+        self._request("intermediate", "Quilpad Test Intermediate", ISSUER_KEY)
         self._sign("intermediate", "root", CA_EXTENSIONS)
-        self._request("server", "localhost")
+        self._request("server", "localhost", SERVER_KEY)
         self._sign("server", "root", self._leaf(LOCAL_NAMES), out="good")
         self._sign("server", "intermediate", self._leaf(LOCAL_NAMES), out="leaf-of-intermediate")
         self._sign("server", "root", self._leaf("DNS:mail.example.test"), out="wrong-name")
@@ -85,15 +92,14 @@ class TestPki:
         return SERVER_EXTENSIONS + f"subjectAltName={names}\n"
 
     def _root(self, name, common_name):
-        _openssl("req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
-                 "-keyout", f"{name}.key", "-out", f"{name}.pem", "-days", "30",
-                 "-subj", f"/CN={common_name}", "-addext", "basicConstraints=critical,CA:TRUE",
+        _openssl("req", "-x509", *ISSUER_KEY, "-nodes", "-keyout", f"{name}.key",
+                 "-out", f"{name}.pem", "-days", "30", "-subj", f"/CN={common_name}",
+                 "-addext", "basicConstraints=critical,CA:TRUE",
                  "-addext", "keyUsage=critical,keyCertSign,cRLSign", cwd=self.dir)
 
-    def _request(self, name, common_name):
-        _openssl("req", "-new", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:P-256", "-nodes",
-                 "-keyout", f"{name}.key", "-out", f"{name}.csr", "-subj", f"/CN={common_name}",
-                 cwd=self.dir)
+    def _request(self, name, common_name, key):
+        _openssl("req", "-new", *key, "-nodes", "-keyout", f"{name}.key", "-out", f"{name}.csr",
+                 "-subj", f"/CN={common_name}", cwd=self.dir)
 
     def _sign(self, name, issuer, extensions, out=None, dates=None):
         out = out or name
