@@ -6,7 +6,7 @@ import time
 
 import pytest
 
-from conftest import qh
+import quilpad_harness as qh
 from pki_files import TestPki
 
 POP3, IMAP = 0, 1

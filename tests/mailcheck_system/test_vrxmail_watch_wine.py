@@ -4,7 +4,7 @@ program loads it, against a private dovecot."""
 import threading
 import time
 
-from conftest import LIBRARY_DIR, qh
+import quilpad_harness as qh
 
 WATCH_EXE = qh.WIN_BUILD / "testbin" / "vrxmail_wine_watch.exe"
 NOT_IMAP = 4
@@ -16,7 +16,7 @@ def test_a_delivery_while_watching_is_told(dovecot, wine_prefix):
 
     def watch():
         result["done"] = wine_prefix.run(
-            [WATCH_EXE, "Z:" + str(LIBRARY_DIR).replace("/", "\\"),
+            [WATCH_EXE, "Z:" + str(qh.PROGRAM_DIR).replace("/", "\\"),
              f"127.0.0.1:{dovecot.imap_port}", "alice", dovecot.password("alice"), 40],
             timeout=90)
 
